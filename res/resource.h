@@ -1,0 +1,76 @@
+/* Every resource id of setupb.exe, shared by the resource scripts and the code. */
+#ifndef SETUPB_RESOURCE_H
+#define SETUPB_RESOURCE_H
+
+/* Dialog templates, addressed by name. */
+#define DLG_SETTINGS_NAME       "VlnCDSetDlg"
+#define DLG_COPY_PROGRESS_NAME  "VlnCDWaitDlg"
+#define DLG_DRIVER_PRESENT_NAME "VlnCDInitDlg"
+
+/* The Cancel button carries the same id in all three dialogs. */
+#define IDB_CANCEL              117
+
+/* Settings dialog (VlnCDSetDlg). */
+#define IDT_SET_DESCRIPTION     201
+#define IDT_SET_DMA_LABEL       202
+#define IDX_SET_DMA_LIST        102
+#define IDT_SET_IRQ_LABEL       203
+#define IDX_SET_IRQ_LIST        104
+#define IDT_SET_AUDIO_LABEL     204
+#define IDB_SET_STEREO          106
+#define IDB_SET_MONO            107
+#define IDT_SET_LOCK_LABEL      207
+#define IDB_SET_UNLOCK          109
+#define IDB_SET_LOCK            110
+#define IDT_SET_PORT_LABEL      210
+#define IDE_SET_PORT            112
+#define IDT_SET_BUFFER_LABEL    211
+#define IDE_SET_BUFFER          114
+#define IDB_SET_SETUP           116
+
+/* Driver-present dialog (VlnCDInitDlg). */
+#define IDI_INIT_ICON           (-1)
+#define IDT_INIT_QUESTION       212
+#define IDB_INIT_CURRENT        122
+#define IDB_INIT_NEW            123
+
+/* Copy progress dialog (VlnCDWaitDlg): only the Cancel button, IDB_CANCEL. */
+
+/* String catalogue: id = CATALOGUE_ORIGIN + language base + offset. */
+#define CATALOGUE_ORIGIN        300
+#define BASE_ENGLISH            32
+#define BASE_FRENCH             64
+#define BASE_GERMAN             96
+#define BASE_ITALIAN            128
+#define BASE_SPANISH            160
+#define CATALOGUE_BLOCK_SIZE    32
+
+/* Offsets within a language block. 19 and 27 to 31 hold no text. */
+#define TXT_PRODUCT_TITLE       0
+#define TXT_INSTRUCTIONS        1
+#define TXT_DMA_LABEL           2
+#define TXT_IRQ_LABEL           3
+#define TXT_AUDIO_LABEL         4
+#define TXT_STEREO              5
+#define TXT_MONO                6
+#define TXT_LOCK_LABEL          7
+#define TXT_UNLOCKED            8
+#define TXT_LOCKED              9
+#define TXT_PORT_LABEL          10
+#define TXT_BUFFER_LABEL        11
+#define TXT_SETUP_BUTTON        12
+#define TXT_CANCEL_BUTTON       13
+#define TXT_CURRENT_BUTTON      14
+#define TXT_NEW_BUTTON          15
+#define TXT_ENTER               16
+#define TXT_COPY_PREFIX         17
+#define TXT_TARGET_PREFIX       18
+#define TXT_RESTART_NOTICE      20
+#define TXT_INPUT_ERROR_TITLE   21
+#define TXT_INPUT_ERROR_TEXT    22
+#define TXT_BAD_DIR_TITLE       23
+#define TXT_BAD_DIR_TEXT        24
+#define TXT_DRIVER_QUESTION     25
+#define TXT_INSTALL_FAILED      26
+
+#endif

@@ -1,0 +1,194 @@
+#include "dialogs/copy_progress_dialog.h"
+
+#include <string.h>
+
+#include "dialogs/modal_dialog.h"
+#include "dialogs/placement.h"
+#include "flow/program_globals.h"
+#include "resource.h"
+#include "text/bounded_text.h"
+#include "text/catalogue.h"
+#include "text/text_scratch.h"
+
+CopyStep copyStep;
+
+namespace {
+
+UINT_PTR copyTimerId = 0;
+HBRUSH progressBrush = nullptr;
+
+constexpr int LineCapacity = 260;
+constexpr int Margin = 30;
+constexpr int FirstLineTop = 10;
+constexpr int SecondLineTop = 30;
+constexpr int BarHeight = 28;
+constexpr int PercentGap = 2;
+constexpr int PercentHeight = 20;
+
+HINSTANCE DialogInstance(HWND dialog)
+{
+    return reinterpret_cast<HINSTANCE>(GetWindowLongPtrA(dialog, GWLP_HINSTANCE));
+}
+
+INT_PTR OnInitDialog(HWND dialog)
+{
+    const HINSTANCE instance = DialogInstance(dialog);
+    SetWindowCatalogueText(dialog, instance, TXT_PRODUCT_TITLE);
+    SetWindowCatalogueText(GetDlgItem(dialog, IDB_CANCEL), instance, TXT_CANCEL_BUTTON);
+    // The copy may only end through Cancel: no Close in the window menu.
+    DeleteMenu(GetSystemMenu(dialog, FALSE), SC_CLOSE, MF_BYCOMMAND);
+    copyStep.SetStep(StepCopySetup);
+    // Without a timer no step ever runs and only Cancel ends the dialog.
+    copyTimerId = SetTimer(dialog, CopyTimerId, CopyTimerPeriodMs, nullptr);
+    progressBrush = CreateSolidBrush(GetSysColor(COLOR_ACTIVECAPTION));
+    CentreOverOwner(dialog, GetWindow(dialog, GW_OWNER));
+    return TRUE;
+}
+
+void OnTimer(HWND dialog)
+{
+    const int step = copyStep.GetStep();
+    if (step == StepAborted) {
+        PostCloseRequest(dialog, OutcomeFailed);
+    } else if (step == StepDone) {
+        PostCloseRequest(dialog, OutcomeDone);
+    } else {
+        PostMessageA(dialog, WM_COPYSTEP, static_cast<WPARAM>(step), 0);
+    }
+}
+
+void OnCopyStep(HWND dialog, WPARAM requestedStep)
+{
+    int step = copyStep.GetStep();
+    if (static_cast<int>(requestedStep) != step) {
+        step = StepAborted;  // a request that does not match the state is an abort
+    }
+    int copied = 0;
+    if (step == StepCopySetup) {
+        copied = setupProgramRecord.CopyToTarget();
+    } else if (step == StepCopyDriver) {
+        copied = driverRecord.CopyToTarget();
+    }
+    if (copied) {
+        copyStep.SetStep(step + 1);
+        InvalidateRect(dialog, nullptr, TRUE);
+    } else {
+        copyStep.SetStep(StepAborted);
+        PostCloseRequest(dialog, OutcomeFailed);
+    }
+}
+
+INT_PTR OnSysCommand(HWND dialog, WPARAM command, LPARAM lParam)
+{
+    if (command != SC_CLOSE) {
+        return FALSE;
+    }
+    if (copyTimerId != 0) {
+        KillTimer(dialog, copyTimerId);
+        copyTimerId = 0;
+    }
+    if (progressBrush != nullptr) {
+        DeleteObject(progressBrush);
+        progressBrush = nullptr;
+    }
+    EndDialog(dialog, ClosingOutcome(dialog, lParam));
+    return TRUE;
+}
+
+// Completes a line with the prefix already in it and a text of the record.
+// A text that does not fit leaves the prefix alone.
+void AppendRecordText(char* line, int length)
+{
+    if (length > 0) {
+        AppendTextTo(line, LineCapacity, textScratch.title);
+    }
+}
+
+}  // namespace
+
+void PaintCopyProgress(HWND dialog, HBRUSH brush, int step)
+{
+    RECT client = {0, 0, 0, 0};
+    GetClientRect(dialog, &client);
+    const int width = client.right;
+    const int height = client.bottom;
+
+    const HINSTANCE instance = DialogInstance(dialog);
+    char firstLine[LineCapacity];
+    char secondLine[LineCapacity];
+    LoadCatalogueText(instance, TXT_COPY_PREFIX, firstLine, LineCapacity);
+    LoadCatalogueText(instance, TXT_TARGET_PREFIX, secondLine, LineCapacity);
+
+    const InstallFile* record = nullptr;
+    int fillRight = Margin;
+    const char* percent = "";
+    if (step == StepCopySetup) {
+        record = &setupProgramRecord;
+    } else if (step == StepCopyDriver) {
+        record = &driverRecord;
+        fillRight = Margin + (width - 2 * Margin) / 2;
+        percent = "50 %";
+    } else if (step == StepDone) {
+        record = &driverRecord;
+        fillRight = width - Margin;
+        percent = "100 %";
+    }
+    if (record != nullptr) {
+        AppendRecordText(firstLine, record->CopyNameTo(textScratch.title, TitleScratchCapacity));
+        AppendRecordText(secondLine, record->CopyTargetDirTo(textScratch.title, TitleScratchCapacity));
+    } else {
+        firstLine[0] = '\0';
+        secondLine[0] = '\0';
+    }
+
+    PAINTSTRUCT paint;
+    HDC dc = BeginPaint(dialog, &paint);
+    if (dc == nullptr) {
+        return;
+    }
+    TextOutA(dc, Margin, FirstLineTop, firstLine, static_cast<int>(strlen(firstLine)));
+    TextOutA(dc, Margin, SecondLineTop, secondLine, static_cast<int>(strlen(secondLine)));
+
+    const int barTop = height / 2;
+    Rectangle(dc, Margin, barTop, width - Margin, barTop + BarHeight);
+    if (fillRight > Margin) {
+        const RECT fill = {Margin, barTop, fillRight, barTop + BarHeight};
+        FillRect(dc, &fill, brush);
+    }
+
+    SetTextColor(dc, GetSysColor(COLOR_ACTIVECAPTION));
+    SetBkMode(dc, OPAQUE);
+    if (percent[0] != '\0') {
+        RECT percentRect = {Margin, barTop + BarHeight + PercentGap, width - Margin,
+                            barTop + BarHeight + PercentGap + PercentHeight};
+        DrawTextA(dc, percent, -1, &percentRect, DT_CENTER);
+    }
+    EndPaint(dialog, &paint);
+}
+
+INT_PTR CALLBACK CopyProgressDialog(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    switch (message) {
+    case WM_INITDIALOG:
+        return OnInitDialog(dialog);
+    case WM_TIMER:
+        OnTimer(dialog);
+        return FALSE;
+    case WM_COPYSTEP:
+        OnCopyStep(dialog, wParam);
+        return FALSE;
+    case WM_COMMAND:
+        if (LOWORD(wParam) == IDB_CANCEL) {
+            copyStep.SetStep(StepAborted);
+            PostCloseRequest(dialog, OutcomeCancelled);
+        }
+        return FALSE;
+    case WM_SYSCOMMAND:
+        return OnSysCommand(dialog, wParam, lParam);
+    case WM_PAINT:
+        PaintCopyProgress(dialog, progressBrush, copyStep.GetStep());
+        return FALSE;
+    default:
+        return FALSE;
+    }
+}

@@ -1,0 +1,312 @@
+#include "dialogs/settings_dialog.h"
+
+#include <stdlib.h>
+#include <string.h>
+
+#include "config/driver_parameters.h"
+#include "config/registration.h"
+#include "dialogs/copy_progress_dialog.h"
+#include "dialogs/modal_dialog.h"
+#include "dialogs/placement.h"
+#include "flow/program_globals.h"
+#include "resource.h"
+#include "text/catalogue.h"
+#include "text/text_scratch.h"
+
+int portWarningPending = 0;
+int bufferWarningPending = 0;
+WNDPROC savedPortEditProc = nullptr;
+WNDPROC savedBufferEditProc = nullptr;
+
+namespace {
+
+constexpr int PortTextLimit = 3;    // up to 0x3FF
+constexpr int BufferTextLimit = 2;  // up to 64
+constexpr DWORD SmallestBuffer = 2;
+constexpr DWORD LargestBuffer = 64;
+constexpr char Backspace = 8;
+
+// Each control and the catalogue text it shows, set in this order.
+struct ControlText {
+    int controlId;
+    int offset;
+};
+
+const ControlText controlTexts[] = {
+    {IDT_SET_DESCRIPTION, TXT_INSTRUCTIONS},   {IDT_SET_DMA_LABEL, TXT_DMA_LABEL},
+    {IDT_SET_IRQ_LABEL, TXT_IRQ_LABEL},        {IDT_SET_AUDIO_LABEL, TXT_AUDIO_LABEL},
+    {IDB_SET_STEREO, TXT_STEREO},              {IDB_SET_MONO, TXT_MONO},
+    {IDT_SET_LOCK_LABEL, TXT_LOCK_LABEL},      {IDB_SET_UNLOCK, TXT_UNLOCKED},
+    {IDB_SET_LOCK, TXT_LOCKED},                {IDT_SET_PORT_LABEL, TXT_PORT_LABEL},
+    {IDT_SET_BUFFER_LABEL, TXT_BUFFER_LABEL},  {IDB_SET_SETUP, TXT_SETUP_BUTTON},
+    {IDB_CANCEL, TXT_CANCEL_BUTTON},
+};
+constexpr int ControlTextCount = sizeof controlTexts / sizeof controlTexts[0];
+
+int IsDecimalDigit(signed char character)
+{
+    return character >= '0' && character <= '9';
+}
+
+int IsHexDigit(signed char character)
+{
+    return IsDecimalDigit(character) || (character >= 'a' && character <= 'f') ||
+           (character >= 'A' && character <= 'F');
+}
+
+HINSTANCE DialogInstance(HWND dialog)
+{
+    return reinterpret_cast<HINSTANCE>(GetWindowLongPtrA(dialog, GWLP_HINSTANCE));
+}
+
+void ShowInputError(HWND dialog)
+{
+    CatalogueMessageBox(nullptr, dialog, CatalogueId(TXT_INPUT_ERROR_TITLE), CatalogueId(TXT_INPUT_ERROR_TEXT),
+                        MB_ICONEXCLAMATION);
+}
+
+// Reads a field into the message part of textScratch.
+const char* ReadField(HWND dialog, int controlId)
+{
+    textScratch.message[0] = '\0';
+    GetDlgItemTextA(dialog, controlId, textScratch.message, MessageScratchCapacity);
+    return textScratch.message;
+}
+
+void FillChoiceList(HWND dialog, int controlId, const ChoiceEntry* list, int count, int selected)
+{
+    for (int index = 0; index < count; ++index) {
+        SendDlgItemMessageA(dialog, controlId, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(list[index].text));
+    }
+    SendDlgItemMessageA(dialog, controlId, CB_SETCURSEL, static_cast<WPARAM>(selected), 0);
+}
+
+// Keys alone can put only hexadecimal digits into the port field.
+LRESULT CALLBACK PortCharFilter(HWND field, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (message == WM_CHAR) {
+        const signed char character = static_cast<signed char>(wParam & 0xFF);
+        if (!IsHexDigit(character) && character != Backspace) {
+            return 0;
+        }
+    }
+    return CallWindowProcA(savedPortEditProc, field, message, wParam, lParam);
+}
+
+// Keys alone can put only decimal digits into the buffer field.
+LRESULT CALLBACK BufferCharFilter(HWND field, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (message == WM_CHAR) {
+        const signed char character = static_cast<signed char>(wParam & 0xFF);
+        if (!IsDecimalDigit(character) && character != Backspace) {
+            return 0;
+        }
+    }
+    return CallWindowProcA(savedBufferEditProc, field, message, wParam, lParam);
+}
+
+WNDPROC SubclassField(HWND dialog, int controlId, WNDPROC filter)
+{
+    return reinterpret_cast<WNDPROC>(
+        SetWindowLongPtrA(GetDlgItem(dialog, controlId), GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(filter)));
+}
+
+INT_PTR OnInitDialog(HWND dialog)
+{
+    portWarningPending = 0;
+    bufferWarningPending = 0;
+    CentreOverOwner(dialog, GetWindow(dialog, GW_OWNER));
+
+    const HINSTANCE instance = DialogInstance(dialog);
+    SetWindowCatalogueText(dialog, instance, TXT_PRODUCT_TITLE);
+    for (int index = 0; index < ControlTextCount; ++index) {
+        SetWindowCatalogueText(GetDlgItem(dialog, controlTexts[index].controlId), instance,
+                               controlTexts[index].offset);
+    }
+
+    int dmaIndex = 0;
+    int irqIndex = 0;
+    char portText[ParameterTextCapacity];
+    char bufferText[ParameterTextCapacity];
+    int audioMode = 0;
+    int doorLock = 0;
+    ReadDriverParameters(&dmaIndex, &irqIndex, portText, bufferText, &audioMode, &doorLock);
+
+    FillChoiceList(dialog, IDX_SET_DMA_LIST, dmaChoiceList, DmaChoiceCount, dmaIndex);
+    FillChoiceList(dialog, IDX_SET_IRQ_LIST, irqChoiceList, IrqChoiceCount, irqIndex);
+    SendDlgItemMessageA(dialog, IDE_SET_PORT, EM_LIMITTEXT, PortTextLimit, 0);
+    SetDlgItemTextA(dialog, IDE_SET_PORT, portText);
+    SendDlgItemMessageA(dialog, IDE_SET_BUFFER, EM_LIMITTEXT, BufferTextLimit, 0);
+    SetDlgItemTextA(dialog, IDE_SET_BUFFER, bufferText);
+    CheckDlgButton(dialog, IDB_SET_STEREO + audioMode, BST_CHECKED);
+    CheckDlgButton(dialog, IDB_SET_UNLOCK + doorLock, BST_CHECKED);
+
+    savedPortEditProc = SubclassField(dialog, IDE_SET_PORT, PortCharFilter);
+    savedBufferEditProc = SubclassField(dialog, IDE_SET_BUFFER, BufferCharFilter);
+    return TRUE;
+}
+
+// EN_UPDATE notes an out-of-range text; the EN_CHANGE that follows warns once.
+void OnFieldNotification(HWND dialog, int controlId, int notification, int (*outOfRange)(const char*),
+                         int* warningPending)
+{
+    if (notification == EN_UPDATE) {
+        if (outOfRange(ReadField(dialog, controlId))) {
+            *warningPending = 1;
+        }
+    } else if (notification == EN_CHANGE && *warningPending == 1) {
+        ShowInputError(dialog);
+        *warningPending = 0;
+    }
+}
+
+void RefuseField(HWND dialog, int controlId)
+{
+    ShowInputError(dialog);
+    SetFocus(GetDlgItem(dialog, controlId));
+}
+
+void OnSetup(HWND dialog)
+{
+    const LRESULT dmaIndex = SendDlgItemMessageA(dialog, IDX_SET_DMA_LIST, CB_GETCURSEL, 0, 0);
+    if (dmaIndex >= 0 && dmaIndex < DmaChoiceCount) {
+        driverParameters.DMAChannel = dmaChoiceList[dmaIndex].value;
+    }
+    const LRESULT irqIndex = SendDlgItemMessageA(dialog, IDX_SET_IRQ_LIST, CB_GETCURSEL, 0, 0);
+    if (irqIndex >= 0 && irqIndex < IrqChoiceCount) {
+        driverParameters.IRQChannel = irqChoiceList[irqIndex].value;
+    }
+
+    const char* portText = ReadField(dialog, IDE_SET_PORT);
+    if (!PortTextAccepted(portText)) {
+        RefuseField(dialog, IDE_SET_PORT);
+        return;
+    }
+    driverParameters.IOPortAddress = PortTextValue(portText);
+
+    DWORD bufferSize = 0;
+    const int bufferAccepted = BufferTextAccepted(ReadField(dialog, IDE_SET_BUFFER), &bufferSize);
+    driverParameters.BufferSize = bufferSize;
+    if (!bufferAccepted) {
+        RefuseField(dialog, IDE_SET_BUFFER);
+        return;
+    }
+
+    driverParameters.AudioMode = IsDlgButtonChecked(dialog, IDB_SET_MONO) == BST_CHECKED ? 1 : 0;
+    driverParameters.DoorLock = IsDlgButtonChecked(dialog, IDB_SET_LOCK) == BST_CHECKED ? 1 : 0;
+
+    Outcome result = OutcomeDone;
+    if (copyFiles != 0) {
+        result = RunModalDialog(DialogInstance(dialog), DLG_COPY_PROGRESS_NAME, dialog, CopyProgressDialog);
+    }
+    if (result == OutcomeDone) {
+        const HCURSOR previous = GetCursor();
+        SetCursor(LoadCursorA(nullptr, IDC_WAIT));
+        result = static_cast<Outcome>(RegisterDriver());
+        SetCursor(previous);
+    }
+    PostCloseRequest(dialog, result);
+}
+
+void OnCommand(HWND dialog, int controlId, int notification)
+{
+    switch (controlId) {
+    case IDE_SET_PORT:
+        OnFieldNotification(dialog, IDE_SET_PORT, notification, PortTextOutOfRange, &portWarningPending);
+        break;
+    case IDE_SET_BUFFER:
+        OnFieldNotification(dialog, IDE_SET_BUFFER, notification, BufferTextOutOfRange, &bufferWarningPending);
+        break;
+    case IDB_SET_SETUP:
+        OnSetup(dialog);
+        break;
+    case IDB_CANCEL:
+        PostCloseRequest(dialog, OutcomeCancelled);
+        break;
+    default:
+        break;  // lists, radio buttons and Escape's IDCANCEL need nothing
+    }
+}
+
+}  // namespace
+
+int PortTextOutOfRange(const char* text)
+{
+    return strlen(text) == PortTextLimit && static_cast<signed char>(text[0]) > '3';
+}
+
+int BufferTextOutOfRange(const char* text)
+{
+    if (strlen(text) != BufferTextLimit) {
+        return 0;
+    }
+    const signed char first = static_cast<signed char>(text[0]);
+    const signed char second = static_cast<signed char>(text[1]);
+    return first > '6' || (first == '6' && second > '4');
+}
+
+int PortTextAccepted(const char* text)
+{
+    const size_t length = strlen(text);
+    if (length < 1 || length > PortTextLimit || PortTextOutOfRange(text)) {
+        return 0;
+    }
+    // Pasted text passes no key filter: every character must be a digit the
+    // conversion understands, or the driver would get a wrong port.
+    for (size_t index = 0; index < length; ++index) {
+        const signed char character = static_cast<signed char>(text[index]);
+        if (!IsDecimalDigit(character) && !(character >= 'A' && character <= 'F')) {
+            return 0;
+        }
+    }
+    return 1;
+}
+
+int BufferTextAccepted(const char* text, DWORD* value)
+{
+    *value = static_cast<DWORD>(atoi(text));
+    const size_t length = strlen(text);
+    if (length < 1 || length > BufferTextLimit) {
+        return 0;
+    }
+    for (size_t index = 0; index < length; ++index) {
+        if (!IsDecimalDigit(static_cast<signed char>(text[index]))) {
+            return 0;
+        }
+    }
+    return *value >= SmallestBuffer && *value <= LargestBuffer;
+}
+
+DWORD PortTextValue(const char* text)
+{
+    DWORD value = 0;
+    for (size_t index = 0; text[index] != '\0'; ++index) {
+        const signed char character = static_cast<signed char>(text[index]);
+        if (character >= 'A' && character <= 'Z') {
+            value += static_cast<DWORD>(character - 55);
+        } else if (IsDecimalDigit(character)) {
+            value += static_cast<DWORD>(character - '0');
+        }
+        value <<= 4;
+    }
+    return value >> 4;
+}
+
+INT_PTR CALLBACK SetupSettingsDialog(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    switch (message) {
+    case WM_INITDIALOG:
+        return OnInitDialog(dialog);
+    case WM_COMMAND:
+        OnCommand(dialog, LOWORD(wParam), HIWORD(wParam));
+        return FALSE;
+    case WM_SYSCOMMAND:
+        if (wParam != SC_CLOSE) {
+            return FALSE;
+        }
+        EndDialog(dialog, ClosingOutcome(dialog, lParam));
+        return TRUE;
+    default:
+        return FALSE;
+    }
+}

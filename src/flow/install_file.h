@@ -1,0 +1,42 @@
+// One product file that setup installs: its name, where it comes from (the
+// running program's directory), where it goes (the system directory or a
+// subdirectory of it), and three facts found once, when the record is built.
+#ifndef SETUPB_FLOW_INSTALL_FILE_H
+#define SETUPB_FLOW_INSTALL_FILE_H
+
+constexpr int PathCapacity = 260;  // the platform's path limit, terminator included
+
+class InstallFile {
+public:
+    // subdirectory may be null: the target then lies in the system directory.
+    InstallFile(const char* fileName, const char* subdirectory);
+
+    int RunningFromSystemDir() const { return runningFromSystemDir; }
+    int SourceAvailable() const { return sourceAvailable; }
+    int TargetExists() const { return targetExists; }
+
+    // Copy-outs: the length copied, or 0 with destination untouched when the
+    // text and its terminator do not fit capacity.
+    int CopyNameTo(char* destination, int capacity) const;
+    int CopyTargetDirTo(char* destination, int capacity) const;
+
+    // Copies the source over the target; 1 on success, 0 on failure.
+    int CopyToTarget() const;
+
+    // Lower-cases the ASCII capitals A to Z only, in place, within the first
+    // PathCapacity characters; bytes 128 to 255 keep their case.
+    static void LowerAscii(char* text);
+
+private:
+    int ResolveSource(const char* fileName);
+    int ResolveTarget(const char* subdirectory);
+
+    int runningFromSystemDir;
+    char name[PathCapacity];
+    int sourceAvailable;
+    char sourcePath[PathCapacity];
+    int targetExists;
+    char targetPath[PathCapacity];
+};
+
+#endif

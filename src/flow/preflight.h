@@ -1,0 +1,21 @@
+// What this run may do, decided from the argument and the product files found.
+#ifndef SETUPB_FLOW_PREFLIGHT_H
+#define SETUPB_FLOW_PREFLIGHT_H
+
+#include <windows.h>
+
+#include "flow/outcome.h"
+
+// Only the first character counts: "1" install, "2" reconfigure, else interactive.
+RunMode RunModeFromTail(const char* commandTail);
+
+// The decision table for a run that found its setup program. Returns the
+// outcome, or sets *askDriverPresent to 1 when the driver-present dialog
+// decides instead.
+Outcome PreflightTableOutcome(RunMode mode, int copy, int driverSource, int driverTarget, int* askDriverPresent);
+
+// Sets runMode and copyFiles from the command tail and the two install file
+// records; may run the driver-present dialog. 0 lets the settings dialog run.
+Outcome PreflightDecision(HINSTANCE instance, const char* commandTail);
+
+#endif

@@ -1,0 +1,29 @@
+// Entry point: pre-flight, the settings dialog, the closing message, the exit code.
+#include <windows.h>
+
+#include "dialogs/modal_dialog.h"
+#include "dialogs/settings_dialog.h"
+#include "flow/preflight.h"
+#include "flow/program_globals.h"
+#include "resource.h"
+#include "text/catalogue.h"
+
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE /*previous*/, LPSTR commandTail, int /*showCommand*/)
+{
+    Outcome outcome = PreflightDecision(instance, commandTail);
+    if (outcome == OutcomeDone) {
+        outcome = RunModalDialog(instance, DLG_SETTINGS_NAME, nullptr, SetupSettingsDialog);
+    }
+    // A calling installer learns the end of the run from the exit code alone.
+    if (runMode != ModeInteractive) {
+        return outcome;
+    }
+    if (outcome == OutcomeDone) {
+        CatalogueMessageBox(instance, nullptr, CatalogueId(TXT_PRODUCT_TITLE), CatalogueId(TXT_RESTART_NOTICE),
+                            MB_ICONINFORMATION);
+    } else if (outcome == OutcomeFailed) {
+        CatalogueMessageBox(instance, nullptr, CatalogueId(TXT_PRODUCT_TITLE), CatalogueId(TXT_INSTALL_FAILED),
+                            MB_ICONEXCLAMATION);
+    }
+    return outcome;
+}

@@ -1,0 +1,3 @@
+#include "text/text_scratch.h"
+
+TextScratch textScratch;
