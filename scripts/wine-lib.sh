@@ -24,7 +24,8 @@ wine_can_run() {
 }
 
 wine_env() {
-  export WINEPREFIX="$1"
+  WINEPREFIX=$(realpath -m "$1")
+  export WINEPREFIX
   export WINEARCH="$2"
   export WINEDEBUG="${WINEDEBUG:--all}"
   # No Mono or Gecko installer windows when a prefix is created.

@@ -14,6 +14,8 @@ public:
     int RunningFromSystemDir() const { return runningFromSystemDir; }
     int SourceAvailable() const { return sourceAvailable; }
     int TargetExists() const { return targetExists; }
+    const char* SourcePath() const { return sourcePath; }
+    const char* TargetPath() const { return targetPath; }
 
     // Copy-outs: the length copied, or 0 with destination untouched when the
     // text and its terminator do not fit capacity.
