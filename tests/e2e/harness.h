@@ -1,0 +1,132 @@
+// Drives the real setupb.exe from a second Win32 process, as a person would:
+// start it, wait for its windows, read what they show, press keys and buttons,
+// and read the full 32-bit exit code. Also resets what the program owns.
+#ifndef SETUPB_TESTS_E2E_HARNESS_H
+#define SETUPB_TESTS_E2E_HARNESS_H
+
+#include <windows.h>
+
+#include <string>
+
+namespace e2e {
+
+constexpr DWORD DefaultWaitMs = 20000;
+
+// The built setupb.exe, as a Windows path.
+std::string BuiltSetupPath();
+
+// System directory and its drivers subdirectory, without trailing backslash.
+std::string SystemDir();
+std::string DriversDir();
+
+// Removes the service key tree, the five sibling keys, the VlnCD service and
+// the two installed files, so that a test starts from a machine without the
+// driver.
+void ResetInstalledState();
+
+// Lays out a diskette on drive A: with the built setupb.exe and a driver file
+// holding driverBytes (no driver file when driverBytes is null).
+void PrepareDiskette(const char* driverBytes);
+
+bool WriteFileBytes(const std::string& path, const std::string& bytes);
+bool ReadFileBytes(const std::string& path, std::string* bytes);
+bool FileExists(const std::string& path);
+
+class SetupProcess {
+public:
+    SetupProcess() = default;
+    SetupProcess(const SetupProcess&) = delete;
+    SetupProcess& operator=(const SetupProcess&) = delete;
+    ~SetupProcess();  // ends the process if a failed test left it running
+
+    // Starts exePath with the command tail, in workingDir (may be empty).
+    // The program inherits this process's locale: under Wine a child takes the
+    // locale its parent was started with (LC_ALL of the test run), whatever
+    // its environment block says.
+    bool Start(const std::string& exePath, const std::string& tail, const std::string& workingDir = "");
+
+    // Waits for the process to end; returns true and the full exit code.
+    bool WaitForExit(DWORD* exitCode, DWORD timeoutMs = DefaultWaitMs);
+    bool Running() const;
+    DWORD Id() const { return info.dwProcessId; }
+
+private:
+    PROCESS_INFORMATION info = {};
+};
+
+// Waits for a visible dialog (#32770) of the process holding a control with
+// the given id; returns null on time-out.
+HWND WaitForDialogWithControl(DWORD processId, int controlId, DWORD timeoutMs = DefaultWaitMs);
+
+// Waits for a message box of the process (a dialog with an OK button and the
+// static text 65535).
+HWND WaitForMessageBox(DWORD processId, DWORD timeoutMs = DefaultWaitMs);
+
+// True when no visible window of the process appears within waitMs.
+bool NoWindowAppears(DWORD processId, DWORD waitMs);
+
+// Waits until the window is gone.
+bool WaitForWindowGone(HWND window, DWORD timeoutMs = DefaultWaitMs);
+
+std::string WindowText(HWND window);
+std::string ControlText(HWND dialog, int controlId);
+
+enum class IconKind { None, Information, Exclamation, Question, Other };
+
+struct MessageBoxContent {
+    std::string title;
+    std::string text;
+    IconKind icon = IconKind::None;
+};
+
+// Reads the title, the text and the kind of icon of a message box.
+MessageBoxContent ReadMessageBox(HWND box);
+
+// The kind of a system icon shown in a static control, judged by its pixels.
+IconKind ReadIconKind(HWND iconControl);
+
+// The control that has the keyboard focus in the dialog's thread.
+HWND FocusedControl(HWND dialog);
+
+// A click on a button, as the button receives it.
+void ClickButton(HWND dialog, int controlId);
+
+// A key press on the focused control (down and up).
+void PressKey(HWND dialog, UINT virtualKey);
+
+// Alt+F4 on the focused control, as the keyboard delivers it.
+void PressAltF4(HWND dialog);
+
+// Characters typed into a control, one WM_CHAR each, as the keyboard sends them.
+void TypeChars(HWND dialog, int controlId, const char* characters);
+
+// Replaces a field's text as a paste does (bypasses character filters).
+void PasteText(HWND dialog, int controlId, const char* text);
+
+// Waits until the condition holds; polls every 20 ms.
+template <typename Condition>
+bool WaitUntil(Condition condition, DWORD timeoutMs = DefaultWaitMs)
+{
+    const ULONGLONG end = GetTickCount64() + timeoutMs;
+    for (;;) {
+        if (condition()) {
+            return true;
+        }
+        if (GetTickCount64() >= end) {
+            return false;
+        }
+        Sleep(20);
+    }
+}
+
+// Registry helpers on HKEY_LOCAL_MACHINE.
+bool ReadDword(const char* keyPath, const char* valueName, DWORD* value, DWORD* type = nullptr);
+bool KeyExists(const char* keyPath);
+void DeleteKeyTree(const char* keyPath);
+
+extern const char* const kServiceKey;
+extern const char* const kParametersKey;
+
+}  // namespace e2e
+
+#endif
