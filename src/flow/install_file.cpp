@@ -50,9 +50,11 @@ InstallFile::InstallFile(const char* fileName, const char* subdirectory)
 int InstallFile::ResolveSource(const char* fileName)
 {
     // The name is stored first, so that it is known even when the rest fails.
-    if (CopyTextTo(name, PathCapacity, fileName) == 0) {
+    // An empty name is stored too: only a name that does not fit is refused.
+    if (strlen(fileName) >= static_cast<size_t>(PathCapacity)) {
         return 0;
     }
+    CopyTextTo(name, PathCapacity, fileName);
     char systemDir[PathCapacity];
     if (!GetSystemDirectoryInto(systemDir)) {
         return 0;
