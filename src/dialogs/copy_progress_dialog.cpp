@@ -175,8 +175,11 @@ INT_PTR CALLBACK CopyProgressDialog(HWND dialog, UINT message, WPARAM wParam, LP
         OnTimer(dialog);
         return FALSE;
     case WM_COPYSTEP:
+        // WM_COPYSTEP has the value of DM_SETDEFID: left unhandled, the dialog
+        // manager would take the step number as the new default button, and
+        // Enter would no longer press Cancel after the first copy.
         OnCopyStep(dialog, wParam);
-        return FALSE;
+        return TRUE;
     case WM_COMMAND:
         if (LOWORD(wParam) == IDB_CANCEL) {
             copyStep.SetStep(StepAborted);
