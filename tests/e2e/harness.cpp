@@ -11,6 +11,8 @@ const char* const kParametersKey = "System\\CurrentControlSet\\Services\\VlnCD\\
 
 namespace {
 
+constexpr DWORD IconPaintWaitMs = 3000;
+
 const char* const kSiblingKeys[] = {
     "System\\CurrentControlSet\\Services\\vlnpx11", "System\\CurrentControlSet\\Services\\vlnpx12",
     "System\\CurrentControlSet\\Services\\vlnpx13", "System\\CurrentControlSet\\Services\\vlnpx14",
@@ -99,6 +101,138 @@ LPARAM KeyParam(UINT virtualKey, bool up, bool alt)
     return param;
 }
 
+// Copies a rectangle of a device context into 0x00RRGGBB pixels, row by row.
+std::vector<DWORD> CapturePixels(HDC source, int x, int y, int width, int height)
+{
+    HDC memory = CreateCompatibleDC(source);
+    HBITMAP bitmap = CreateCompatibleBitmap(source, width, height);
+    HGDIOBJ previous = SelectObject(memory, bitmap);
+    BitBlt(memory, 0, 0, width, height, source, x, y, SRCCOPY);
+    SelectObject(memory, previous);
+    BITMAPINFO info = {};
+    info.bmiHeader.biSize = sizeof info.bmiHeader;
+    info.bmiHeader.biWidth = width;
+    info.bmiHeader.biHeight = -height;  // top row first
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    info.bmiHeader.biCompression = BI_RGB;
+    std::vector<DWORD> pixels(static_cast<size_t>(width) * height);
+    GetDIBits(memory, bitmap, 0, height, pixels.data(), &info, DIB_RGB_COLORS);
+    DeleteObject(bitmap);
+    DeleteDC(memory);
+    return pixels;
+}
+
+// A system icon drawn as a static control draws it, over a background given
+// as a captured pixel (0x00RRGGBB).
+std::vector<DWORD> RenderSystemIcon(LPCSTR resource, int width, int height, DWORD background)
+{
+    HDC screen = GetDC(nullptr);
+    HDC memory = CreateCompatibleDC(screen);
+    HBITMAP bitmap = CreateCompatibleBitmap(screen, width, height);
+    ReleaseDC(nullptr, screen);
+    HGDIOBJ previous = SelectObject(memory, bitmap);
+    HBRUSH brush = CreateSolidBrush(RGB(background >> 16 & 0xFF, background >> 8 & 0xFF, background & 0xFF));
+    RECT all = {0, 0, width, height};
+    FillRect(memory, &all, brush);
+    DeleteObject(brush);
+    DrawIconEx(memory, 0, 0, LoadIconA(nullptr, resource), width, height, 0, nullptr, DI_NORMAL);
+    std::vector<DWORD> pixels = CapturePixels(memory, 0, 0, width, height);
+    SelectObject(memory, previous);
+    DeleteObject(bitmap);
+    DeleteDC(memory);
+    return pixels;
+}
+
+// Without a window manager Wine waits two seconds for every hidden managed
+// window to be withdrawn, which would slow each dialog's end and each exit.
+// Windows of the program under test are made unmanaged for its file name.
+void KeepWindowsUnmanaged(const std::string& exePath)
+{
+    const std::string key = "Software\\Wine\\AppDefaults\\" + exePath.substr(exePath.find_last_of('\\') + 1) +
+                            "\\X11 Driver";
+    HKEY settings = nullptr;
+    if (RegCreateKeyExA(HKEY_CURRENT_USER, key.c_str(), 0, nullptr, 0, KEY_SET_VALUE, nullptr, &settings, nullptr) !=
+        ERROR_SUCCESS) {
+        return;
+    }
+    RegSetValueExA(settings, "Managed", 0, REG_SZ, reinterpret_cast<const BYTE*>("N"), 2);
+    RegCloseKey(settings);
+}
+
+struct ShownSearch {
+    DWORD processId;
+    HWND except;
+    bool messageBoxOnly;
+    bool found;
+};
+
+BOOL CALLBACK MatchShown(HWND window, LPARAM param)
+{
+    ShownSearch* search = reinterpret_cast<ShownSearch*>(param);
+    DWORD owner = 0;
+    GetWindowThreadProcessId(window, &owner);
+    if (owner != search->processId || window == search->except || !IsWindowVisible(window)) {
+        return TRUE;
+    }
+    if (search->messageBoxOnly && (GetDlgItem(window, IDOK) == nullptr || GetDlgItem(window, 0xFFFF) == nullptr)) {
+        return TRUE;
+    }
+    search->found = true;
+    return FALSE;
+}
+
+// What a static control shows as its icon, read once.
+IconKind ClassifyIcon(HWND iconControl)
+{
+    // A static control paints its icon stretched over its client area; child
+    // controls are readable only through the screen.
+    RECT rect;
+    GetClientRect(iconControl, &rect);
+    POINT origin = {0, 0};
+    ClientToScreen(iconControl, &origin);
+    const int width = rect.right;
+    const int height = rect.bottom;
+    if (width <= 0 || height <= 0) {
+        return IconKind::None;
+    }
+    HDC screen = GetDC(nullptr);
+    const std::vector<DWORD> shown = CapturePixels(screen, origin.x, origin.y, width, height);
+    ReleaseDC(nullptr, screen);
+
+    // Every icon leaves its corners transparent: the corner is the background.
+    const DWORD face = shown[0];
+    bool painted = false;
+    for (DWORD colour : shown) {
+        painted = painted || colour != face;
+    }
+    if (!painted) {
+        return IconKind::None;
+    }
+    // Each system icon drawn the same way over the same background; the shown
+    // one must match a reference almost pixel for pixel.
+    static const struct {
+        LPCSTR resource;
+        IconKind kind;
+    } references[] = {
+        {IDI_INFORMATION, IconKind::Information},
+        {IDI_EXCLAMATION, IconKind::Exclamation},
+        {IDI_QUESTION, IconKind::Question},
+    };
+    const size_t tolerated = shown.size() / 50;
+    for (const auto& reference : references) {
+        const std::vector<DWORD> drawn = RenderSystemIcon(reference.resource, width, height, face);
+        size_t differing = 0;
+        for (size_t index = 0; index < shown.size(); ++index) {
+            differing += drawn[index] != shown[index] ? 1 : 0;
+        }
+        if (differing <= tolerated) {
+            return reference.kind;
+        }
+    }
+    return IconKind::Other;
+}
+
 }  // namespace
 
 std::string BuiltSetupPath()
@@ -122,6 +256,16 @@ std::string SystemDir()
 std::string DriversDir()
 {
     return SystemDir() + "\\drivers";
+}
+
+std::string InstalledSetupPath()
+{
+    return SystemDir() + "\\setupb.exe";
+}
+
+std::string InstalledDriverPath()
+{
+    return DriversDir() + "\\vlncdrvr.sys";
 }
 
 bool WriteFileBytes(const std::string& path, const std::string& bytes)
@@ -197,8 +341,8 @@ void ResetInstalledState()
     for (const char* sibling : kSiblingKeys) {
         DeleteKeyTree(sibling);
     }
-    DeleteFileA((SystemDir() + "\\setupb.exe").c_str());
-    DeleteFileA((DriversDir() + "\\vlncdrvr.sys").c_str());
+    DeleteFileA(InstalledSetupPath().c_str());
+    DeleteFileA(InstalledDriverPath().c_str());
 }
 
 void PrepareDiskette(const char* driverBytes)
@@ -213,13 +357,18 @@ void PrepareDiskette(const char* driverBytes)
 
 SetupProcess::~SetupProcess()
 {
+    End();
     if (info.hProcess != nullptr) {
-        if (Running()) {
-            TerminateProcess(info.hProcess, 0xDEAD);
-            WaitForSingleObject(info.hProcess, DefaultWaitMs);
-        }
         CloseHandle(info.hProcess);
         CloseHandle(info.hThread);
+    }
+}
+
+void SetupProcess::End()
+{
+    if (Running()) {
+        TerminateProcess(info.hProcess, 0xDEAD);
+        WaitForSingleObject(info.hProcess, DefaultWaitMs);
     }
 }
 
@@ -229,6 +378,7 @@ bool SetupProcess::Start(const std::string& exePath, const std::string& tail, co
     if (!tail.empty()) {
         commandLine += " " + tail;
     }
+    KeepWindowsUnmanaged(exePath);
     std::vector<char> mutableLine(commandLine.begin(), commandLine.end());
     mutableLine.push_back('\0');
     STARTUPINFOA startup = {};
@@ -244,6 +394,20 @@ bool SetupProcess::WaitForExit(DWORD* exitCode, DWORD timeoutMs)
         return false;
     }
     return GetExitCodeProcess(info.hProcess, exitCode) != FALSE;
+}
+
+bool ExitsShowingNothing(SetupProcess& process, Shown kind, DWORD* exitCode, HWND except, DWORD timeoutMs)
+{
+    bool shown = false;
+    const bool ended = WaitUntil(
+        [&] {
+            ShownSearch search = {process.Id(), except, kind == Shown::MessageBox, false};
+            EnumWindows(MatchShown, reinterpret_cast<LPARAM>(&search));
+            shown = search.found;
+            return shown || !process.Running();
+        },
+        timeoutMs);
+    return ended && !shown && process.WaitForExit(exitCode, 0);
 }
 
 bool SetupProcess::Running() const
@@ -300,39 +464,18 @@ IconKind ReadIconKind(HWND iconControl)
     if (iconControl == nullptr) {
         return IconKind::None;
     }
-    RECT rect;
-    GetWindowRect(iconControl, &rect);
-    HDC screen = GetDC(nullptr);
-    int yellow = 0;
-    int blue = 0;
-    int painted = 0;
-    for (int y = rect.top; y < rect.bottom; ++y) {
-        for (int x = rect.left; x < rect.right; ++x) {
-            const COLORREF colour = GetPixel(screen, x, y);
-            const int r = GetRValue(colour);
-            const int g = GetGValue(colour);
-            const int b = GetBValue(colour);
-            if (r > 180 && g > 150 && b < 100) {
-                ++yellow;
-            } else if (b > 150 && r < 120 && b > g) {
-                ++blue;
-            }
-            if (colour != GetSysColor(COLOR_3DFACE)) {
-                ++painted;
-            }
-        }
-    }
-    ReleaseDC(nullptr, screen);
-    if (painted == 0) {
-        return IconKind::None;
-    }
-    if (yellow > 40 && yellow > blue) {
-        return IconKind::Exclamation;
-    }
-    if (blue > 40) {
-        return IconKind::Information;
-    }
-    return IconKind::Other;
+    // A window found visible may not have painted yet: read again until the
+    // icon is one of the system's, for a while.
+    IconKind kind = IconKind::None;
+    WaitUntil([&] { return (kind = ClassifyIcon(iconControl)) != IconKind::None && kind != IconKind::Other; },
+              IconPaintWaitMs);
+    return kind;
+}
+
+void PrintTo(IconKind kind, std::ostream* out)
+{
+    static const char* const names[] = {"None", "Information", "Exclamation", "Question", "Other"};
+    *out << names[static_cast<int>(kind)];
 }
 
 MessageBoxContent ReadMessageBox(HWND box)

@@ -6,6 +6,7 @@
 
 #include <windows.h>
 
+#include <ostream>
 #include <string>
 
 namespace e2e {
@@ -18,6 +19,10 @@ std::string BuiltSetupPath();
 // System directory and its drivers subdirectory, without trailing backslash.
 std::string SystemDir();
 std::string DriversDir();
+
+// Where setup installs its two files.
+std::string InstalledSetupPath();
+std::string InstalledDriverPath();
 
 // Removes the service key tree, the five sibling keys, the VlnCD service and
 // the two installed files, so that a test starts from a machine without the
@@ -39,10 +44,15 @@ public:
     SetupProcess& operator=(const SetupProcess&) = delete;
     ~SetupProcess();  // ends the process if a failed test left it running
 
+    // Ends the process if it is still running (a failed test) and waits for it.
+    void End();
+
     // Starts exePath with the command tail, in workingDir (may be empty).
     // The program inherits this process's locale: under Wine a child takes the
     // locale its parent was started with (LC_ALL of the test run), whatever
-    // its environment block says.
+    // its environment block says. The program's windows are made unmanaged
+    // (a Wine setting for its file name): without a window manager Wine
+    // otherwise waits 2 s each time one of them is hidden.
     bool Start(const std::string& exePath, const std::string& tail, const std::string& workingDir = "");
 
     // Waits for the process to end; returns true and the full exit code.
@@ -53,6 +63,15 @@ public:
 private:
     PROCESS_INFORMATION info = {};
 };
+
+// Waits for the process to end while watching its windows. Returns true and
+// the full exit code when it ended without showing a window of the kind (any
+// visible window, or a message box); `except` is a window already on screen
+// that may stay until the process ends. Returns false as soon as such a
+// window shows, or when the process is still running at the time-out.
+enum class Shown { AnyWindow, MessageBox };
+bool ExitsShowingNothing(SetupProcess& process, Shown kind, DWORD* exitCode, HWND except = nullptr,
+                         DWORD timeoutMs = DefaultWaitMs);
 
 // Waits for a visible dialog (#32770) of the process holding a control with
 // the given id; returns null on time-out.
@@ -73,6 +92,9 @@ std::string ControlText(HWND dialog, int controlId);
 
 enum class IconKind { None, Information, Exclamation, Question, Other };
 
+// Prints the kind's name in test failure messages.
+void PrintTo(IconKind kind, std::ostream* out);
+
 struct MessageBoxContent {
     std::string title;
     std::string text;
@@ -82,7 +104,11 @@ struct MessageBoxContent {
 // Reads the title, the text and the kind of icon of a message box.
 MessageBoxContent ReadMessageBox(HWND box);
 
-// The kind of a system icon shown in a static control, judged by its pixels.
+// The kind of a system icon shown in a static control, judged by comparing its
+// pixels with the system's own icons drawn the same way (Other: an icon that
+// matches none of them; None: nothing painted). Reads again for up to 3 s
+// while the control shows none of the system's icons, as it may not have
+// painted yet.
 IconKind ReadIconKind(HWND iconControl);
 
 // The control that has the keyboard focus in the dialog's thread.
