@@ -1,0 +1,54 @@
+# The installation diskette: setupb.exe and the driver file vlncdrvr.sys,
+# laid out as a folder (diskette/) and as a 1.44 MB FAT12 image (diskette.img)
+# made with mtools. Both are part of the default build.
+
+set(SETUPB_DRIVER_FILE "" CACHE FILEPATH
+    "The driver file to ship as vlncdrvr.sys; empty: a stand-in text file (not a driver)")
+
+if(SETUPB_DRIVER_FILE)
+  if(NOT EXISTS "${SETUPB_DRIVER_FILE}" OR IS_DIRECTORY "${SETUPB_DRIVER_FILE}")
+    message(FATAL_ERROR "SETUPB_DRIVER_FILE: no such file: ${SETUPB_DRIVER_FILE}")
+  endif()
+  set(SETUPB_DISKETTE_DRIVER "${SETUPB_DRIVER_FILE}")
+  set(diskette_driver_note "driver: ${SETUPB_DRIVER_FILE}")
+  message(STATUS "Diskette: vlncdrvr.sys from ${SETUPB_DRIVER_FILE}")
+else()
+  set(SETUPB_DISKETTE_DRIVER "${CMAKE_SOURCE_DIR}/res/stand-in/vlncdrvr.sys")
+  set(diskette_driver_note "vlncdrvr.sys is a STAND-IN text file, not a driver (set SETUPB_DRIVER_FILE)")
+  message(STATUS "Diskette: no SETUPB_DRIVER_FILE given: vlncdrvr.sys is a stand-in text file, not a driver")
+endif()
+
+find_program(SETUPB_MFORMAT mformat)
+find_program(SETUPB_MCOPY mcopy)
+if(NOT SETUPB_MFORMAT OR NOT SETUPB_MCOPY)
+  message(FATAL_ERROR "mtools (mformat, mcopy) makes the diskette image: run scripts/bootstrap")
+endif()
+
+set(SETUPB_DISKETTE_DIR "${CMAKE_BINARY_DIR}/diskette")
+set(SETUPB_DISKETTE_IMAGE "${CMAKE_BINARY_DIR}/diskette.img")
+set(diskette_files "${SETUPB_DISKETTE_DIR}/setupb.exe" "${SETUPB_DISKETTE_DIR}/vlncdrvr.sys")
+
+add_custom_command(
+  OUTPUT ${diskette_files}
+  COMMAND ${CMAKE_COMMAND} -E make_directory "${SETUPB_DISKETTE_DIR}"
+  COMMAND ${CMAKE_COMMAND} -E copy "$<TARGET_FILE:setupb>" "${SETUPB_DISKETTE_DIR}/setupb.exe"
+  COMMAND ${CMAKE_COMMAND} -E copy "${SETUPB_DISKETTE_DRIVER}" "${SETUPB_DISKETTE_DIR}/vlncdrvr.sys"
+  DEPENDS setupb "${SETUPB_DISKETTE_DRIVER}"
+  COMMENT "Diskette folder: setupb.exe and vlncdrvr.sys; ${diskette_driver_note}"
+  VERBATIM)
+
+# A fresh image each time, built aside and moved in place, so that a failed
+# step never leaves a half-written diskette.img behind.
+add_custom_command(
+  OUTPUT "${SETUPB_DISKETTE_IMAGE}"
+  COMMAND ${CMAKE_COMMAND} -E rm -f "${SETUPB_DISKETTE_IMAGE}.new"
+  COMMAND ${CMAKE_COMMAND} -E env MTOOLS_SKIP_CHECK=1
+          "${SETUPB_MFORMAT}" -i "${SETUPB_DISKETTE_IMAGE}.new" -C -f 1440 -v VELNARI ::
+  COMMAND ${CMAKE_COMMAND} -E env MTOOLS_SKIP_CHECK=1
+          "${SETUPB_MCOPY}" -i "${SETUPB_DISKETTE_IMAGE}.new" -m ${diskette_files} ::/
+  COMMAND ${CMAKE_COMMAND} -E rename "${SETUPB_DISKETTE_IMAGE}.new" "${SETUPB_DISKETTE_IMAGE}"
+  DEPENDS ${diskette_files}
+  COMMENT "Diskette image: diskette.img (1.44 MB FAT12)"
+  VERBATIM)
+
+add_custom_target(diskette ALL DEPENDS "${SETUPB_DISKETTE_IMAGE}" ${diskette_files})
