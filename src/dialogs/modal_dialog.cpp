@@ -1,9 +1,9 @@
 #include "dialogs/modal_dialog.h"
 
 namespace {
-// Marks, in the dialog's own user slot, that the dialog asked to close.
-constexpr LONG_PTR CloseRequestedMark = 0x56434C53;  // "VCLS"
-}
+// Marks a dialog that has asked to close; its outcome waits in DWLP_USER.
+const char closeRequestProperty[] = "VlnCDCloseRequest";
+}  // namespace
 
 Outcome RunModalDialog(HINSTANCE instance, const char* templateName, HWND owner, DLGPROC procedure)
 {
@@ -16,15 +16,22 @@ Outcome RunModalDialog(HINSTANCE instance, const char* templateName, HWND owner,
 
 void PostCloseRequest(HWND dialog, Outcome outcome)
 {
-    SetWindowLongPtrA(dialog, DWLP_USER, CloseRequestedMark);
+    // The first request decides: a later one (a timer tick after Cancel, say)
+    // is delivered after it and finds the dialog gone.
+    if (GetPropA(dialog, closeRequestProperty) == nullptr) {
+        SetWindowLongPtrA(dialog, DWLP_USER, static_cast<LONG_PTR>(outcome));
+        SetPropA(dialog, closeRequestProperty, reinterpret_cast<HANDLE>(1));
+    }
     // A lost post would leave the dialog open for the user to close: no harm.
     PostMessageA(dialog, WM_SYSCOMMAND, SC_CLOSE, static_cast<LPARAM>(outcome));
 }
 
-INT_PTR ClosingOutcome(HWND dialog, LPARAM lParam)
+INT_PTR ClosingOutcome(HWND dialog, LPARAM /*lParam*/)
 {
-    if (GetWindowLongPtrA(dialog, DWLP_USER) == CloseRequestedMark) {
-        return static_cast<INT_PTR>(static_cast<Outcome>(lParam));
+    // Once the dialog has asked to close, its own outcome stands, whatever
+    // close arrives first; before that, every close is the user's cancel.
+    if (RemovePropA(dialog, closeRequestProperty) != nullptr) {
+        return static_cast<INT_PTR>(static_cast<Outcome>(GetWindowLongPtrA(dialog, DWLP_USER)));
     }
     return OutcomeCancelled;
 }

@@ -15,8 +15,8 @@ Outcome RunModalDialog(HINSTANCE instance, const char* templateName, HWND owner,
 void PostCloseRequest(HWND dialog, Outcome outcome);
 
 // The result for an SC_CLOSE that reached the dialog: the outcome of the
-// dialog's own request, or OutcomeCancelled for a close the window system
-// asked for (Alt+F4, the window menu), whose lParam carries no outcome.
+// dialog's first own request, or OutcomeCancelled for a close the window
+// system asked for (Alt+F4, the window menu), whose lParam carries no outcome.
 INT_PTR ClosingOutcome(HWND dialog, LPARAM lParam);
 
 #endif
