@@ -91,8 +91,7 @@ INT_PTR OnSysCommand(HWND dialog, WPARAM command, LPARAM lParam)
         DeleteObject(progressBrush);
         progressBrush = nullptr;
     }
-    EndDialog(dialog, ClosingOutcome(dialog, lParam));
-    return TRUE;
+    return EndDialogOnClose(dialog, command, lParam);
 }
 
 // Completes a line with the prefix already in it and a text of the record.

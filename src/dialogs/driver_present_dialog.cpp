@@ -49,11 +49,7 @@ INT_PTR CALLBACK DriverPresentDialog(HWND dialog, UINT message, WPARAM wParam, L
         OnCommand(dialog, LOWORD(wParam));
         return FALSE;
     case WM_SYSCOMMAND:
-        if (wParam != SC_CLOSE) {
-            return FALSE;
-        }
-        EndDialog(dialog, ClosingOutcome(dialog, lParam));
-        return TRUE;
+        return EndDialogOnClose(dialog, wParam, lParam);
     default:
         return FALSE;
     }

@@ -35,3 +35,12 @@ INT_PTR ClosingOutcome(HWND dialog, LPARAM /*lParam*/)
     }
     return OutcomeCancelled;
 }
+
+INT_PTR EndDialogOnClose(HWND dialog, WPARAM command, LPARAM lParam)
+{
+    if (command != SC_CLOSE) {
+        return FALSE;
+    }
+    EndDialog(dialog, ClosingOutcome(dialog, lParam));
+    return TRUE;
+}

@@ -19,4 +19,8 @@ void PostCloseRequest(HWND dialog, Outcome outcome);
 // system asked for (Alt+F4, the window menu), whose lParam carries no outcome.
 INT_PTR ClosingOutcome(HWND dialog, LPARAM lParam);
 
+// The WM_SYSCOMMAND branch of a dialog: SC_CLOSE ends the dialog with its
+// closing outcome (TRUE); every other command gets the default handling.
+INT_PTR EndDialogOnClose(HWND dialog, WPARAM command, LPARAM lParam);
+
 #endif

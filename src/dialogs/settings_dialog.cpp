@@ -81,28 +81,30 @@ void FillChoiceList(HWND dialog, int controlId, const ChoiceEntry* list, int cou
     SendDlgItemMessageA(dialog, controlId, CB_SETCURSEL, static_cast<WPARAM>(selected), 0);
 }
 
-// Keys alone can put only hexadecimal digits into the port field.
-LRESULT CALLBACK PortCharFilter(HWND field, UINT message, WPARAM wParam, LPARAM lParam)
+// Passes a keystroke on to the field only when accepts() allows its
+// character; backspace always passes. Every other message goes on unchanged.
+LRESULT FilterFieldMessage(WNDPROC saved, int (*accepts)(signed char), HWND field, UINT message, WPARAM wParam,
+                           LPARAM lParam)
 {
     if (message == WM_CHAR) {
         const signed char character = static_cast<signed char>(wParam & 0xFF);
-        if (!IsHexDigit(character) && character != Backspace) {
+        if (!accepts(character) && character != Backspace) {
             return 0;
         }
     }
-    return CallWindowProcA(savedPortEditProc, field, message, wParam, lParam);
+    return CallWindowProcA(saved, field, message, wParam, lParam);
+}
+
+// Keys alone can put only hexadecimal digits into the port field.
+LRESULT CALLBACK PortCharFilter(HWND field, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    return FilterFieldMessage(savedPortEditProc, IsHexDigit, field, message, wParam, lParam);
 }
 
 // Keys alone can put only decimal digits into the buffer field.
 LRESULT CALLBACK BufferCharFilter(HWND field, UINT message, WPARAM wParam, LPARAM lParam)
 {
-    if (message == WM_CHAR) {
-        const signed char character = static_cast<signed char>(wParam & 0xFF);
-        if (!IsDecimalDigit(character) && character != Backspace) {
-            return 0;
-        }
-    }
-    return CallWindowProcA(savedBufferEditProc, field, message, wParam, lParam);
+    return FilterFieldMessage(savedBufferEditProc, IsDecimalDigit, field, message, wParam, lParam);
 }
 
 WNDPROC SubclassField(HWND dialog, int controlId, WNDPROC filter)
@@ -301,11 +303,7 @@ INT_PTR CALLBACK SetupSettingsDialog(HWND dialog, UINT message, WPARAM wParam, L
         OnCommand(dialog, LOWORD(wParam), HIWORD(wParam));
         return FALSE;
     case WM_SYSCOMMAND:
-        if (wParam != SC_CLOSE) {
-            return FALSE;
-        }
-        EndDialog(dialog, ClosingOutcome(dialog, lParam));
-        return TRUE;
+        return EndDialogOnClose(dialog, wParam, lParam);
     default:
         return FALSE;
     }
