@@ -3,8 +3,6 @@
 // Parameters, creating the VlnCD service and switching off the siblings.
 #include <windows.h>
 
-#include <sddl.h>
-
 #include <gtest/gtest.h>
 
 #include <map>
@@ -17,90 +15,21 @@
 
 #include "config/driver_parameters.h"
 #include "config/registration.h"
+#include "registry_support.h"
 
 namespace {
 
-using Bytes = std::vector<BYTE>;
-using StoredValue = std::pair<DWORD, Bytes>;  // registry type, data
-using ValueMap = std::map<std::string, StoredValue>;
-using KeyState = std::optional<ValueMap>;     // nothing: the key does not exist
+using namespace registry;
 
 const char serviceKeyPath[] = "System\\CurrentControlSet\\Services\\VlnCD";
 const char parametersKeyPath[] = "System\\CurrentControlSet\\Services\\VlnCD\\Parameters";
-const char openDacl[] = "D:P(A;;KA;;;WD)";
-const char readOnlyDacl[] = "D:P(A;;KR;;;WD)(A;;KR;;;BA)(A;;KR;;;SY)";      // full access fails for anybody
 const char administratorsOnlyDacl[] = "D:P(A;;KA;;;BA)(A;;KA;;;SY)(A;;KR;;;WD)";
 constexpr DWORD ServiceGoneTimeoutMs = 20000;
-
-std::string SiblingKeyPath(int sibling)  // 0 to 4: vlnpx11 to vlnpx15
-{
-    return "System\\CurrentControlSet\\Services\\vlnpx1" + std::to_string(sibling + 1);
-}
-
-Bytes DwordBytes(DWORD value)
-{
-    return {BYTE(value), BYTE(value >> 8), BYTE(value >> 16), BYTE(value >> 24)};
-}
-
-Bytes TextBytes(const char* text)  // with the terminating zero
-{
-    return Bytes(text, text + strlen(text) + 1);
-}
-
-StoredValue Dword(DWORD value)
-{
-    return {REG_DWORD, DwordBytes(value)};
-}
 
 ValueMap ParameterValues(DWORD dma, DWORD irq, DWORD port, DWORD buffer, DWORD audio, DWORD lock)
 {
     return {{"DMAChannel", Dword(dma)},    {"IRQChannel", Dword(irq)},  {"IOPortAddress", Dword(port)},
             {"BufferSize", Dword(buffer)}, {"AudioMode", Dword(audio)}, {"DoorLock", Dword(lock)}};
-}
-
-void StoreValues(const std::string& path, const ValueMap& values)
-{
-    HKEY key = nullptr;
-    ASSERT_EQ(RegCreateKeyExA(HKEY_LOCAL_MACHINE, path.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr),
-              ERROR_SUCCESS) << path;
-    for (const auto& [name, value] : values) {
-        EXPECT_EQ(RegSetValueExA(key, name.c_str(), 0, value.first, value.second.data(), DWORD(value.second.size())),
-                  ERROR_SUCCESS) << path << "\\" << name;
-    }
-    RegCloseKey(key);
-}
-
-KeyState ReadValues(const std::string& path)
-{
-    HKEY key = nullptr;
-    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) {
-        return std::nullopt;
-    }
-    ValueMap values;
-    char name[256];  // the value names here are short
-    BYTE data[1024];
-    DWORD nameLength = sizeof name, type = 0, dataLength = sizeof data;
-    for (DWORD index = 0; RegEnumValueA(key, index, name, &nameLength, nullptr, &type, data, &dataLength) == 0;
-         ++index, nameLength = sizeof name, dataLength = sizeof data) {
-        values[name] = {type, Bytes(data, data + dataLength)};
-    }
-    RegCloseKey(key);
-    return values;
-}
-
-// The DACL lives in the running wineserver only; the owner can always reset it.
-void SetKeyDacl(const std::string& path, const char* sddl)
-{
-    PSECURITY_DESCRIPTOR descriptor = nullptr;
-    ASSERT_TRUE(ConvertStringSecurityDescriptorToSecurityDescriptorA(sddl, SDDL_REVISION_1, &descriptor, nullptr));
-    HKEY key = nullptr;
-    LONG status = RegOpenKeyExA(HKEY_LOCAL_MACHINE, path.c_str(), 0, WRITE_DAC, &key);
-    if (status == ERROR_SUCCESS) {
-        status = RegSetKeySecurity(key, DACL_SECURITY_INFORMATION, descriptor);
-        RegCloseKey(key);
-    }
-    LocalFree(descriptor);
-    ASSERT_EQ(status, ERROR_SUCCESS) << path;
 }
 
 // RegisterDriver on this thread with the Administrators group disabled in its
@@ -194,13 +123,7 @@ protected:
     {
         ChangeService(false);
         for (int key = -1; key < SiblingServiceCount; ++key) {
-            const std::string path = key < 0 ? serviceKeyPath : SiblingKeyPath(key);
-            if (ReadValues(path)) {
-                SetKeyDacl(path, openDacl);
-            }
-            const LONG status = RegDeleteTreeA(HKEY_LOCAL_MACHINE, path.c_str());
-            ASSERT_TRUE(status == ERROR_SUCCESS || status == ERROR_FILE_NOT_FOUND) << path << ": " << status;
-            ASSERT_FALSE(ReadValues(path)) << path;
+            ASSERT_NO_FATAL_FAILURE(DeleteKey(key < 0 ? serviceKeyPath : SiblingKey(key)));
         }
         driverParameters = DriverParameters{};
         for (RegistryValueSpec& row : parameterValueTable) {
@@ -302,7 +225,7 @@ TEST_F(ConfigStoreTest, ReadDriverParametersTurnsStoredValuesIntoSelections)
             StoreValues(parametersKeyPath, c.stored);
         }
         if (c.keys == Keys::ServiceReadOnly) {
-            SetKeyDacl(serviceKeyPath, readOnlyDacl);
+            SetKeyDacl(serviceKeyPath, kReadOnlyDacl);
         }
         EXPECT_EQ(ReadSelections(), c.expected);
         const DWORD* fields = &driverParameters.DMAChannel;
@@ -441,16 +364,16 @@ TEST_F(ConfigStoreTest, RegisterDriverDisablesSiblingsThatWouldStart)
         ResetOwnedState();
         for (int sibling = 0; sibling < SiblingServiceCount; ++sibling) {
             if (c.before[sibling]) {
-                StoreValues(SiblingKeyPath(sibling), *c.before[sibling]);
+                StoreValues(SiblingKey(sibling), *c.before[sibling]);
             }
         }
         if (c.readOnlySibling >= 0) {
-            SetKeyDacl(SiblingKeyPath(c.readOnlySibling), readOnlyDacl);
+            SetKeyDacl(SiblingKey(c.readOnlySibling), kReadOnlyDacl);
         }
         driverParameters = chosen;
         EXPECT_EQ(RegisterDriver(), c.status);
         for (int sibling = 0; sibling < SiblingServiceCount; ++sibling) {
-            EXPECT_EQ(ReadValues(SiblingKeyPath(sibling)), c.after[sibling]) << "sibling " << sibling + 1;
+            EXPECT_EQ(ReadValues(SiblingKey(sibling)), c.after[sibling]) << "sibling " << sibling + 1;
         }
         ExpectServiceKeyWrittenAndServiceCreated();
         EXPECT_EQ(ReadValues(parametersKeyPath), chosenValues);
@@ -469,14 +392,14 @@ TEST_F(ConfigStoreTest, RegisterDriverWithoutRightsOnServiceKeyOnlyTriesServiceC
         }
         StoreValues(serviceKeyPath, {{"Type", Dword(7)}, {"Group", {REG_SZ, TextBytes("old")}}});
         StoreValues(parametersKeyPath, ParameterValues(7, 3, 0x340, 64, 0, 1));
-        StoreValues(SiblingKeyPath(0), *Start(1));
+        StoreValues(SiblingKey(0), *Start(1));
         SetKeyDacl(serviceKeyPath, administratorsOnlyDacl);
         const KeyState serviceBefore = ReadValues(serviceKeyPath);
         driverParameters = chosen;
 
         EXPECT_EQ(RegisterWithoutAdministrators(), ERROR_ACCESS_DENIED);
         EXPECT_EQ(ReadValues(parametersKeyPath), ParameterValues(7, 3, 0x340, 64, 0, 1));
-        EXPECT_EQ(ReadValues(SiblingKeyPath(0)), Start(1));
+        EXPECT_EQ(ReadValues(SiblingKey(0)), Start(1));
         const std::optional<ServiceConfig> config = QueryDriverService();
         ASSERT_TRUE(config);
         if (servicePresent) {

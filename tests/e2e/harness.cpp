@@ -1,8 +1,13 @@
 #include "harness.h"
 
 #include <string.h>
+#include <wchar.h>
 
 #include <vector>
+
+#include <gtest/gtest.h>
+
+#include "resource.h"
 
 namespace e2e {
 
@@ -19,60 +24,28 @@ const char* const kSiblingKeys[] = {
     "System\\CurrentControlSet\\Services\\vlnpx15",
 };
 
-std::string ClassName(HWND window)
-{
-    char name[64] = "";
-    GetClassNameA(window, name, sizeof name);
-    return name;
-}
-
-struct DialogSearch {
+struct WindowSearch {
     DWORD processId;
-    int controlId;
-    bool messageBox;
+    const std::function<bool(HWND)>* matches;
     HWND found;
 };
 
-BOOL CALLBACK MatchDialog(HWND window, LPARAM param)
+BOOL CALLBACK MatchWindow(HWND window, LPARAM param)
 {
-    DialogSearch* search = reinterpret_cast<DialogSearch*>(param);
+    WindowSearch* search = reinterpret_cast<WindowSearch*>(param);
     DWORD owner = 0;
     GetWindowThreadProcessId(window, &owner);
-    if (owner != search->processId || !IsWindowVisible(window) || ClassName(window) != "#32770") {
-        return TRUE;
-    }
-    const bool matches = search->messageBox
-                             ? (GetDlgItem(window, IDOK) != nullptr && GetDlgItem(window, 0xFFFF) != nullptr)
-                             : GetDlgItem(window, search->controlId) != nullptr;
-    if (matches) {
+    if (owner == search->processId && IsWindowVisible(window) && (*search->matches)(window)) {
         search->found = window;
         return FALSE;
     }
     return TRUE;
 }
 
-HWND FindDialog(DWORD processId, int controlId, bool messageBox)
+// A message box: an OK button and the static text 65535.
+bool IsMessageBox(HWND window)
 {
-    DialogSearch search = {processId, controlId, messageBox, nullptr};
-    EnumWindows(MatchDialog, reinterpret_cast<LPARAM>(&search));
-    return search.found;
-}
-
-struct AnyWindowSearch {
-    DWORD processId;
-    bool found;
-};
-
-BOOL CALLBACK MatchAnyVisible(HWND window, LPARAM param)
-{
-    AnyWindowSearch* search = reinterpret_cast<AnyWindowSearch*>(param);
-    DWORD owner = 0;
-    GetWindowThreadProcessId(window, &owner);
-    if (owner == search->processId && IsWindowVisible(window)) {
-        search->found = true;
-        return FALSE;
-    }
-    return TRUE;
+    return GetDlgItem(window, IDOK) != nullptr && GetDlgItem(window, 0xFFFF) != nullptr;
 }
 
 void DeleteDriverService()
@@ -158,28 +131,6 @@ void KeepWindowsUnmanaged(const std::string& exePath)
     }
     RegSetValueExA(settings, "Managed", 0, REG_SZ, reinterpret_cast<const BYTE*>("N"), 2);
     RegCloseKey(settings);
-}
-
-struct ShownSearch {
-    DWORD processId;
-    HWND except;
-    bool messageBoxOnly;
-    bool found;
-};
-
-BOOL CALLBACK MatchShown(HWND window, LPARAM param)
-{
-    ShownSearch* search = reinterpret_cast<ShownSearch*>(param);
-    DWORD owner = 0;
-    GetWindowThreadProcessId(window, &owner);
-    if (owner != search->processId || window == search->except || !IsWindowVisible(window)) {
-        return TRUE;
-    }
-    if (search->messageBoxOnly && (GetDlgItem(window, IDOK) == nullptr || GetDlgItem(window, 0xFFFF) == nullptr)) {
-        return TRUE;
-    }
-    search->found = true;
-    return FALSE;
 }
 
 // What a static control shows as its icon, read once.
@@ -345,6 +296,12 @@ void ResetInstalledState()
     DeleteFileA(InstalledDriverPath().c_str());
 }
 
+void InstallIntoSystemDir()
+{
+    ASSERT_TRUE(CopyFileA(BuiltSetupPath().c_str(), InstalledSetupPath().c_str(), FALSE));
+    ASSERT_TRUE(WriteFileBytes(InstalledDriverPath(), "installed driver"));
+}
+
 void PrepareDiskette(const char* driverBytes)
 {
     DeleteFileA("A:\\setupb.exe");
@@ -401,9 +358,9 @@ bool ExitsShowingNothing(SetupProcess& process, Shown kind, DWORD* exitCode, HWN
     bool shown = false;
     const bool ended = WaitUntil(
         [&] {
-            ShownSearch search = {process.Id(), except, kind == Shown::MessageBox, false};
-            EnumWindows(MatchShown, reinterpret_cast<LPARAM>(&search));
-            shown = search.found;
+            shown = FindProcessWindow(process.Id(), [&](HWND window) {
+                        return window != except && (kind != Shown::MessageBox || IsMessageBox(window));
+                    }) != nullptr;
             return shown || !process.Running();
         },
         timeoutMs);
@@ -415,29 +372,80 @@ bool SetupProcess::Running() const
     return info.hProcess != nullptr && WaitForSingleObject(info.hProcess, 0) == WAIT_TIMEOUT;
 }
 
+HWND FindProcessWindow(DWORD processId, const std::function<bool(HWND)>& matches)
+{
+    WindowSearch search = {processId, &matches, nullptr};
+    EnumWindows(MatchWindow, reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+bool IsDialog(HWND window)
+{
+    char name[64] = "";
+    GetClassNameA(window, name, sizeof name);
+    return strcmp(name, "#32770") == 0;
+}
+
+bool IsCopyDialog(HWND window)
+{
+    return GetDlgItem(window, IDB_CANCEL) != nullptr && GetDlgItem(window, IDB_SET_SETUP) == nullptr;
+}
+
+HWND CopyDialog(DWORD processId)
+{
+    return FindProcessWindow(processId, IsCopyDialog);
+}
+
+HWND WaitForEndOrMessage(SetupProcess& setup, bool* sawCopyDialog)
+{
+    HWND box = nullptr;
+    EXPECT_TRUE(WaitUntil([&] {
+        if (sawCopyDialog != nullptr && CopyDialog(setup.Id()) != nullptr) {
+            *sawCopyDialog = true;
+        }
+        box = WaitForMessageBox(setup.Id(), 0);
+        return box != nullptr || !setup.Running();
+    }));
+    return box;
+}
+
+void ExpectSilentEnd(SetupProcess& setup, DWORD expectedExitCode)
+{
+    HWND box = WaitForEndOrMessage(setup);
+    ASSERT_EQ(box, nullptr) << "unexpected message: " << ControlText(box, 0xFFFF);
+    DWORD exitCode = 0xFFFF;
+    ASSERT_TRUE(setup.WaitForExit(&exitCode));
+    EXPECT_EQ(exitCode, expectedExitCode);
+}
+
 HWND WaitForDialogWithControl(DWORD processId, int controlId, DWORD timeoutMs)
 {
     HWND found = nullptr;
-    WaitUntil([&] { return (found = FindDialog(processId, controlId, false)) != nullptr; }, timeoutMs);
+    WaitUntil(
+        [&] {
+            found = FindProcessWindow(
+                processId, [&](HWND window) { return IsDialog(window) && GetDlgItem(window, controlId) != nullptr; });
+            return found != nullptr;
+        },
+        timeoutMs);
     return found;
 }
 
 HWND WaitForMessageBox(DWORD processId, DWORD timeoutMs)
 {
     HWND found = nullptr;
-    WaitUntil([&] { return (found = FindDialog(processId, 0, true)) != nullptr; }, timeoutMs);
+    WaitUntil(
+        [&] {
+            found = FindProcessWindow(processId, [](HWND window) { return IsDialog(window) && IsMessageBox(window); });
+            return found != nullptr;
+        },
+        timeoutMs);
     return found;
 }
 
 bool NoWindowAppears(DWORD processId, DWORD waitMs)
 {
-    return !WaitUntil(
-        [&] {
-            AnyWindowSearch search = {processId, false};
-            EnumWindows(MatchAnyVisible, reinterpret_cast<LPARAM>(&search));
-            return search.found;
-        },
-        waitMs);
+    return !WaitUntil([&] { return FindProcessWindow(processId, [](HWND) { return true; }) != nullptr; }, waitMs);
 }
 
 bool WaitForWindowGone(HWND window, DWORD timeoutMs)
@@ -487,6 +495,19 @@ MessageBoxContent ReadMessageBox(HWND box)
     return content;
 }
 
+void ExpectMessageAndDismiss(HWND box, const char* title, const char* text)
+{
+    ASSERT_NE(box, nullptr) << "no message box; expected: " << text;
+    // The icon is judged by its pixels: give the box time to paint.
+    MessageBoxContent content;
+    WaitUntil([&] { return (content = ReadMessageBox(box)).icon == IconKind::Exclamation; }, 5000);
+    EXPECT_EQ(content.title, title);
+    EXPECT_EQ(content.text, text);
+    EXPECT_EQ(content.icon, IconKind::Exclamation);
+    PressKey(box, VK_RETURN);
+    ASSERT_TRUE(WaitForWindowGone(box));
+}
+
 HWND FocusedControl(HWND dialog)
 {
     GUITHREADINFO thread = {};
@@ -529,9 +550,47 @@ void TypeChars(HWND dialog, int controlId, const char* characters)
     // A click into the field first, as a person would, to give it the focus.
     PostMessageA(field, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(2, 2));
     PostMessageA(field, WM_LBUTTONUP, 0, MAKELPARAM(2, 2));
+    TypeMore(dialog, controlId, characters);
+}
+
+void TypeMore(HWND dialog, int controlId, const char* characters)
+{
     for (const char* c = characters; *c != '\0'; ++c) {
-        PostMessageA(field, WM_CHAR, static_cast<unsigned char>(*c), 1);
+        PostMessageA(GetDlgItem(dialog, controlId), WM_CHAR, static_cast<unsigned char>(*c), 1);
     }
+}
+
+bool FieldShows(HWND dialog, int controlId, const std::string& text)
+{
+    return WaitUntil([&] { return ControlText(dialog, controlId) == text; }, 5000);
+}
+
+void ClearField(HWND dialog, int controlId)
+{
+    PostMessageA(GetDlgItem(dialog, controlId), EM_SETSEL, 0, -1);
+    TypeMore(dialog, controlId, "\b");
+    ASSERT_TRUE(FieldShows(dialog, controlId, ""));
+}
+
+std::string SelectedEntry(HWND dialog, int listId)
+{
+    HWND list = GetDlgItem(dialog, listId);
+    const LRESULT index = SendMessageW(list, CB_GETCURSEL, 0, 0);
+    wchar_t text[64] = L"";
+    if (index < 0 || SendMessageW(list, CB_GETLBTEXTLEN, index, 0) >= 64) {
+        return "<none>";
+    }
+    SendMessageW(list, CB_GETLBTEXT, index, reinterpret_cast<LPARAM>(text));
+    return std::string(text, text + wcslen(text));
+}
+
+bool Barrier(HWND dialog)
+{
+    static LPARAM token = 0x5E70;
+    HWND list = GetDlgItem(dialog, IDX_SET_DMA_LIST);
+    const LPARAM mine = ++token;
+    PostMessageA(list, CB_SETITEMDATA, 0, mine);
+    return WaitUntil([&] { return IsWindow(list) && SendMessageA(list, CB_GETITEMDATA, 0, 0) == mine; }, 5000);
 }
 
 void PasteText(HWND dialog, int controlId, const char* text)

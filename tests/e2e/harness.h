@@ -6,6 +6,7 @@
 
 #include <windows.h>
 
+#include <functional>
 #include <ostream>
 #include <string>
 
@@ -28,6 +29,11 @@ std::string InstalledDriverPath();
 // the two installed files, so that a test starts from a machine without the
 // driver.
 void ResetInstalledState();
+
+// Puts the built setupb.exe and a driver file where an installation leaves
+// them, so that the program started from the system directory only
+// reconfigures.
+void InstallIntoSystemDir();
 
 // Lays out a diskette on drive A: with the built setupb.exe and a driver file
 // holding driverBytes (no driver file when driverBytes is null).
@@ -73,6 +79,25 @@ enum class Shown { AnyWindow, MessageBox };
 bool ExitsShowingNothing(SetupProcess& process, Shown kind, DWORD* exitCode, HWND except = nullptr,
                          DWORD timeoutMs = DefaultWaitMs);
 
+// The first visible top-level window of the process that matches; null when none does.
+HWND FindProcessWindow(DWORD processId, const std::function<bool(HWND)>& matches);
+
+// A window of the dialog class (#32770).
+bool IsDialog(HWND window);
+
+// The copy progress dialog has the Cancel button and, unlike the settings
+// dialog, no Setup button. Its first copy starts 100 ms after it opens.
+bool IsCopyDialog(HWND window);
+HWND CopyDialog(DWORD processId);  // null while none shows
+
+// Waits until the run ends or a message box appears, watching for the copy
+// dialog meanwhile (when sawCopyDialog is given). Returns the message box, or
+// null when the process ended; a time-out fails the test.
+HWND WaitForEndOrMessage(SetupProcess& setup, bool* sawCopyDialog = nullptr);
+
+// The run ends with the exit code and no message on the way.
+void ExpectSilentEnd(SetupProcess& setup, DWORD expectedExitCode);
+
 // Waits for a visible dialog (#32770) of the process holding a control with
 // the given id; returns null on time-out.
 HWND WaitForDialogWithControl(DWORD processId, int controlId, DWORD timeoutMs = DefaultWaitMs);
@@ -104,6 +129,10 @@ struct MessageBoxContent {
 // Reads the title, the text and the kind of icon of a message box.
 MessageBoxContent ReadMessageBox(HWND box);
 
+// Checks a message box's title and text and its exclamation icon, then
+// presses Enter on it and waits until it is gone.
+void ExpectMessageAndDismiss(HWND box, const char* title, const char* text);
+
 // The kind of a system icon shown in a static control, judged by comparing its
 // pixels with the system's own icons drawn the same way (Other: an icon that
 // matches none of them; None: nothing painted). Reads again for up to 3 s
@@ -125,6 +154,26 @@ void PressAltF4(HWND dialog);
 
 // Characters typed into a control, one WM_CHAR each, as the keyboard sends them.
 void TypeChars(HWND dialog, int controlId, const char* characters);
+
+// Characters posted to a field where its caret stands, without clicking it.
+void TypeMore(HWND dialog, int controlId, const char* characters);
+
+// Waits up to 5 s until the field shows the text.
+bool FieldShows(HWND dialog, int controlId, const std::string& text);
+
+// Selects all of a field and deletes it with backspace, which both of the
+// settings dialog's filters let through; fails the test unless it empties.
+void ClearField(HWND dialog, int controlId);
+
+// The text of a drop-down list's selected entry, "<none>" without one; the
+// ANSI form of CB_GETLBTEXT does not cross processes.
+std::string SelectedEntry(HWND dialog, int listId);
+
+// Returns once the settings dialog's thread has handled everything posted to
+// it before: a posted item-data change of the DMA list (unused by the
+// program) is read back. A message box opened by an earlier message is on
+// the screen by then.
+bool Barrier(HWND settingsDialog);
 
 // Replaces a field's text as a paste does (bypasses character filters).
 void PasteText(HWND dialog, int controlId, const char* text);

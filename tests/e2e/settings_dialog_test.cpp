@@ -4,39 +4,26 @@
 #include <gtest/gtest.h>
 
 #include "harness.h"
+#include "registry_support.h"
 #include "resource.h"
-
-#include <sddl.h>  // after windows.h, which harness.h includes
 
 namespace {
 
 using namespace e2e;
+using namespace registry;
 
 const char* const kParameterNames[6] = {"DMAChannel", "IRQChannel", "IOPortAddress",
                                         "BufferSize", "AudioMode",  "DoorLock"};
 const char kInputErrorText[] = "Input value is out of range.\n\nRe-input a valid value";
 const char kRestartText[] = "The changes you have made will not take effedt until the computer is restarted.";
 
-// Puts the program and the driver where an installation leaves them, so that
-// the program started from the system directory only reconfigures.
-void InstallIntoSystemDir()
-{
-    ASSERT_TRUE(CopyFileA(BuiltSetupPath().c_str(), (SystemDir() + "\\setupb.exe").c_str(), FALSE));
-    ASSERT_TRUE(WriteFileBytes(DriversDir() + "\\vlncdrvr.sys", "installed driver"));
-}
-
 void WriteParameters(const DWORD (&values)[6])
 {
-    HKEY key = nullptr;
-    ASSERT_EQ(RegCreateKeyExA(HKEY_LOCAL_MACHINE, kParametersKey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key,
-                              nullptr),
-              ERROR_SUCCESS);
+    ValueMap parameters;
     for (int row = 0; row < 6; ++row) {
-        EXPECT_EQ(RegSetValueExA(key, kParameterNames[row], 0, REG_DWORD,
-                                 reinterpret_cast<const BYTE*>(&values[row]), sizeof(DWORD)),
-                  ERROR_SUCCESS);
+        parameters[kParameterNames[row]] = Dword(values[row]);
     }
-    RegCloseKey(key);
+    StoreValues(kParametersKey, parameters);
 }
 
 void ExpectParameters(const DWORD (&expected)[6])
@@ -50,20 +37,6 @@ void ExpectParameters(const DWORD (&expected)[6])
     }
 }
 
-// The text of a drop-down list's selected entry; the ANSI form of
-// CB_GETLBTEXT does not cross processes.
-std::string SelectedEntry(HWND dialog, int listId)
-{
-    HWND list = GetDlgItem(dialog, listId);
-    const LRESULT index = SendMessageW(list, CB_GETCURSEL, 0, 0);
-    wchar_t text[64] = L"";
-    if (index < 0 || SendMessageW(list, CB_GETLBTEXTLEN, index, 0) >= 64) {
-        return "<none>";
-    }
-    SendMessageW(list, CB_GETLBTEXT, index, reinterpret_cast<LPARAM>(text));
-    return std::string(text, text + wcslen(text));
-}
-
 bool Checked(HWND dialog, int buttonId)
 {
     return SendMessageA(GetDlgItem(dialog, buttonId), BM_GETCHECK, 0, 0) == BST_CHECKED;
@@ -74,57 +47,16 @@ bool HasFocus(HWND dialog, int controlId)
     return WaitUntil([&] { return FocusedControl(dialog) == GetDlgItem(dialog, controlId); }, 2000);
 }
 
-// Returns once the dialog's thread has handled everything posted to it before:
-// a posted item-data change of the DMA list (unused by the program) is read
-// back. A message box opened by an earlier message is on the screen by then.
-bool Barrier(HWND dialog)
-{
-    static LPARAM token = 0x5E70;
-    HWND list = GetDlgItem(dialog, IDX_SET_DMA_LIST);
-    const LPARAM mine = ++token;
-    PostMessageA(list, CB_SETITEMDATA, 0, mine);
-    return WaitUntil([&] { return IsWindow(list) && SendMessageA(list, CB_GETITEMDATA, 0, 0) == mine; }, 5000);
-}
-
 bool MessageBoxOpen(DWORD processId)
 {
     return WaitForMessageBox(processId, 0) != nullptr;
 }
 
-// Characters posted to a field where its caret stands, without clicking it.
-void TypeMore(HWND dialog, int controlId, const char* characters)
-{
-    for (const char* c = characters; *c != '\0'; ++c) {
-        PostMessageA(GetDlgItem(dialog, controlId), WM_CHAR, static_cast<unsigned char>(*c), 1);
-    }
-}
-
-bool FieldShows(HWND dialog, int controlId, const std::string& text)
-{
-    return WaitUntil([&] { return ControlText(dialog, controlId) == text; }, 5000);
-}
-
-// Selects all and deletes it with backspace, which both filters let through.
-void ClearField(HWND dialog, int controlId)
-{
-    PostMessageA(GetDlgItem(dialog, controlId), EM_SETSEL, 0, -1);
-    TypeMore(dialog, controlId, "\b");
-    ASSERT_TRUE(FieldShows(dialog, controlId, ""));
-}
-
 // Waits for the input-error message box, checks it and closes it with Enter.
 void DismissInputError(DWORD processId)
 {
-    HWND box = WaitForMessageBox(processId);
-    ASSERT_NE(box, nullptr) << "no input-error message";
-    // The icon is judged by its pixels: give the box time to paint.
-    MessageBoxContent content;
-    WaitUntil([&] { return (content = ReadMessageBox(box)).icon == IconKind::Exclamation; }, 5000);
-    EXPECT_EQ(content.title, "Input value error");
-    EXPECT_EQ(content.text, kInputErrorText);
-    EXPECT_EQ(content.icon, IconKind::Exclamation);
-    PressKey(box, VK_RETURN);
-    ASSERT_TRUE(WaitForWindowGone(box));
+    ASSERT_NO_FATAL_FAILURE(
+        ExpectMessageAndDismiss(WaitForMessageBox(processId), "Input value error", kInputErrorText));
 }
 
 // Clears a field and pastes text into it (no key filter sees it); closes the
@@ -142,57 +74,6 @@ void PasteField(HWND dialog, DWORD processId, int controlId, const char* text, i
         ++*warnings;
         ASSERT_TRUE(Barrier(dialog));
     }
-}
-
-struct CopyDialogSearch {
-    DWORD processId;
-    HWND found;
-};
-
-BOOL CALLBACK MatchCopyDialog(HWND window, LPARAM param)
-{
-    CopyDialogSearch* search = reinterpret_cast<CopyDialogSearch*>(param);
-    DWORD owner = 0;
-    GetWindowThreadProcessId(window, &owner);
-    if (owner == search->processId && IsWindowVisible(window) && GetDlgItem(window, IDB_CANCEL) != nullptr &&
-        GetDlgItem(window, IDB_SET_SETUP) == nullptr) {
-        search->found = window;
-        return FALSE;
-    }
-    return TRUE;
-}
-
-// The copy progress dialog: the Cancel button without the Setup button.
-HWND CopyDialog(DWORD processId)
-{
-    CopyDialogSearch search = {processId, nullptr};
-    EnumWindows(MatchCopyDialog, reinterpret_cast<LPARAM>(&search));
-    return search.found;
-}
-
-// Waits until the run ends or a message box appears, watching for the copy
-// dialog meanwhile. Returns the message box, or null when the process ended.
-HWND WaitForEndOrMessage(SetupProcess& setup, bool* sawCopyDialog = nullptr)
-{
-    HWND box = nullptr;
-    EXPECT_TRUE(WaitUntil([&] {
-        if (sawCopyDialog != nullptr && CopyDialog(setup.Id()) != nullptr) {
-            *sawCopyDialog = true;
-        }
-        box = WaitForMessageBox(setup.Id(), 0);
-        return box != nullptr || !setup.Running();
-    }));
-    return box;
-}
-
-// The run ends with the exit code and no message on the way.
-void ExpectSilentEnd(SetupProcess& setup, DWORD expectedExitCode)
-{
-    HWND box = WaitForEndOrMessage(setup);
-    ASSERT_EQ(box, nullptr) << "unexpected message: " << ControlText(box, 0xFFFF);
-    DWORD exitCode = 0xFFFF;
-    ASSERT_TRUE(setup.WaitForExit(&exitCode));
-    EXPECT_EQ(exitCode, expectedExitCode);
 }
 
 // Interactive end after a successful Setup: the restart notice, exit code 0.
@@ -471,26 +352,8 @@ TEST(SettingsDialog, CancelInTheCopyDialogEndsTheRunWithoutWritingTheRegistry)
 // so that the key can be deleted.
 class ServiceKeyDacl {
 public:
-    explicit ServiceKeyDacl(const char* sddl) { applied = Apply(sddl); }
-    ~ServiceKeyDacl() { Apply("D:(A;;KA;;;WD)(A;;KA;;;BA)(A;;KA;;;SY)"); }
-    bool applied = false;
-
-private:
-    static bool Apply(const char* sddl)
-    {
-        PSECURITY_DESCRIPTOR descriptor = nullptr;
-        if (!ConvertStringSecurityDescriptorToSecurityDescriptorA(sddl, SDDL_REVISION_1, &descriptor, nullptr)) {
-            return false;
-        }
-        HKEY key = nullptr;
-        LONG status = RegOpenKeyExA(HKEY_LOCAL_MACHINE, kServiceKey, 0, WRITE_DAC, &key);
-        if (status == ERROR_SUCCESS) {
-            status = RegSetKeySecurity(key, DACL_SECURITY_INFORMATION, descriptor);
-            RegCloseKey(key);
-        }
-        LocalFree(descriptor);
-        return status == ERROR_SUCCESS;
-    }
+    explicit ServiceKeyDacl(const char* sddl) { SetKeyDacl(kServiceKey, sddl); }
+    ~ServiceKeyDacl() { SetKeyDacl(kServiceKey, "D:(A;;KA;;;WD)(A;;KA;;;BA)(A;;KA;;;SY)"); }
 };
 
 TEST(SettingsDialog, FailedRegistrationEndsWithItsStatusAndNoMessage)
@@ -500,8 +363,8 @@ TEST(SettingsDialog, FailedRegistrationEndsWithItsStatusAndNoMessage)
     const DWORD stored[6] = {6, 5, 0x2A0, 33, 1, 1};
     ASSERT_NO_FATAL_FAILURE(WriteParameters(stored));
     {
-        ServiceKeyDacl readOnly("D:P(A;;KR;;;WD)(A;;KR;;;BA)(A;;KR;;;SY)");
-        ASSERT_TRUE(readOnly.applied);
+        ServiceKeyDacl readOnly(kReadOnlyDacl);
+        ASSERT_FALSE(HasFatalFailure()) << "the service key's DACL was not set";
         SetupProcess setup;
         HWND dialog = StartFromSystemDir(setup);
         ASSERT_NE(dialog, nullptr);

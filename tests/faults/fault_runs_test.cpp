@@ -84,15 +84,6 @@ TEST(FaultMessages, CopyFailuresEndWithTheInstallFailedMessage)
     ResetInstalledState();
 }
 
-// Empties the port field with a backspace, which the field's filter lets through.
-void ClearPortField(HWND settings)
-{
-    HWND field = GetDlgItem(settings, IDE_SET_PORT);
-    PostMessageA(field, EM_SETSEL, 0, -1);
-    PostMessageA(field, WM_CHAR, '\b', 1);
-    ASSERT_TRUE(WaitUntil([&] { return ControlText(settings, IDE_SET_PORT).empty(); }, 5000));
-}
-
 // A refused Setup shows the input-error message and leaves the dialog open
 // with the focus on the port field; Alt+F4 then cancels the run.
 TEST(FaultMessages, RefusedSetupShowsInputErrorAndAltF4ThenCancels)
@@ -102,7 +93,7 @@ TEST(FaultMessages, RefusedSetupShowsInputErrorAndAltF4ThenCancels)
     SetupProcess setup;
     HWND settings = StartSettings(setup, "A:\\setupb.exe", "");
     ASSERT_NE(settings, nullptr);
-    ASSERT_NO_FATAL_FAILURE(ClearPortField(settings));
+    ASSERT_NO_FATAL_FAILURE(ClearField(settings, IDE_SET_PORT));
     ClickButton(settings, IDB_SET_SETUP);
     const LanguageTexts& texts = ExpectedTexts();
     ASSERT_NO_FATAL_FAILURE(
@@ -333,33 +324,6 @@ TEST(Repetition, ThreeInstallsAndAReconfigurationLeaveTheSameMachine)
         EXPECT_TRUE(state == *first) << "the machine differs from the one the first install left";
     }
     ResetInstalledState();
-}
-
-struct CopyDialogSearch {
-    DWORD processId;
-    HWND found;
-};
-
-BOOL CALLBACK MatchCopyDialog(HWND window, LPARAM param)
-{
-    CopyDialogSearch* search = reinterpret_cast<CopyDialogSearch*>(param);
-    DWORD owner = 0;
-    GetWindowThreadProcessId(window, &owner);
-    if (owner == search->processId && IsWindowVisible(window) && GetDlgItem(window, IDB_CANCEL) &&
-        !GetDlgItem(window, IDB_SET_SETUP)) {
-        search->found = window;
-        return FALSE;
-    }
-    return TRUE;
-}
-
-// The copy progress dialog: Cancel without Setup. Its first copy starts
-// 100 ms after it opens.
-HWND CopyDialog(DWORD processId)
-{
-    CopyDialogSearch search = {processId, nullptr};
-    EnumWindows(MatchCopyDialog, reinterpret_cast<LPARAM>(&search));
-    return search.found;
 }
 
 enum class Stage { DriverPresent, Settings, Copying };

@@ -1,7 +1,6 @@
 #include "fault_support.h"
 
 #include <ctype.h>
-#include <sddl.h>
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
@@ -16,11 +15,8 @@ using namespace e2e;
 
 const char* const kParameterNames[6] = {"DMAChannel", "IRQChannel", "IOPortAddress",
                                         "BufferSize", "AudioMode",  "DoorLock"};
-const char kReadOnlyDacl[] = "D:P(A;;KR;;;WD)(A;;KR;;;BA)(A;;KR;;;SY)";
 
 namespace {
-
-const char kOpenDacl[] = "D:P(A;;KA;;;WD)";
 
 // Title, install-failed text, input-error title and text of each block, in
 // code page 1252.
@@ -54,21 +50,6 @@ int IndexOf(const DWORD* values, int count, DWORD value, int fallback)
 
 }  // namespace
 
-std::string SiblingKey(int sibling)
-{
-    return "System\\CurrentControlSet\\Services\\vlnpx1" + std::to_string(sibling + 1);
-}
-
-StoredValue Dword(DWORD value)
-{
-    return {REG_DWORD, {BYTE(value), BYTE(value >> 8), BYTE(value >> 16), BYTE(value >> 24)}};
-}
-
-StoredValue Text(DWORD type, const char* text)
-{
-    return {type, Bytes(text, text + strlen(text) + 1)};
-}
-
 ValueMap ParameterValues(const std::vector<DWORD>& values)
 {
     ValueMap map;
@@ -76,65 +57,6 @@ ValueMap ParameterValues(const std::vector<DWORD>& values)
         map[kParameterNames[row]] = Dword(values[row]);
     }
     return map;
-}
-
-void StoreValue(const std::string& path, const char* name, DWORD type, const BYTE* data, DWORD length)
-{
-    HKEY key = nullptr;
-    ASSERT_EQ(RegCreateKeyExA(HKEY_LOCAL_MACHINE, path.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr),
-              ERROR_SUCCESS) << path;
-    EXPECT_EQ(RegSetValueExA(key, name, 0, type, data, length), ERROR_SUCCESS) << path << "\\" << name;
-    RegCloseKey(key);
-}
-
-void StoreValues(const std::string& path, const ValueMap& values)
-{
-    for (const auto& [name, value] : values) {
-        StoreValue(path, name.c_str(), value.first, value.second.data(), DWORD(value.second.size()));
-    }
-}
-
-KeyState ReadValues(const std::string& path)
-{
-    HKEY key = nullptr;
-    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) {
-        return std::nullopt;
-    }
-    ValueMap values;
-    char name[256];  // the value names here are short
-    BYTE data[1024];
-    DWORD nameLength = sizeof name, type = 0, dataLength = sizeof data;
-    for (DWORD index = 0; RegEnumValueA(key, index, name, &nameLength, nullptr, &type, data, &dataLength) == 0;
-         ++index, nameLength = sizeof name, dataLength = sizeof data) {
-        values[name] = {type, Bytes(data, data + dataLength)};
-    }
-    RegCloseKey(key);
-    return values;
-}
-
-void SetKeyDacl(const std::string& path, const char* sddl)
-{
-    PSECURITY_DESCRIPTOR descriptor = nullptr;
-    ASSERT_TRUE(ConvertStringSecurityDescriptorToSecurityDescriptorA(sddl, SDDL_REVISION_1, &descriptor, nullptr));
-    HKEY key = nullptr;
-    LONG status = RegOpenKeyExA(HKEY_LOCAL_MACHINE, path.c_str(), 0, WRITE_DAC, &key);
-    if (status == ERROR_SUCCESS) {
-        status = RegSetKeySecurity(key, DACL_SECURITY_INFORMATION, descriptor);
-        RegCloseKey(key);
-    }
-    LocalFree(descriptor);
-    ASSERT_EQ(status, ERROR_SUCCESS) << path;
-}
-
-void DeleteKey(const std::string& path)
-{
-    for (const std::string& key : {path + "\\Parameters", path}) {
-        if (ReadValues(key)) {
-            SetKeyDacl(key, kOpenDacl);
-        }
-    }
-    DeleteKeyTree(path.c_str());
-    ASSERT_FALSE(ReadValues(path)) << path;
 }
 
 Selections SelectionsFor(const std::vector<DWORD>& fields)
@@ -188,25 +110,6 @@ const LanguageTexts& ExpectedTexts()
     }
     EXPECT_EQ(language, nullptr) << "no texts for " << language;
     return kLanguages[0];
-}
-
-void ExpectMessageAndDismiss(HWND box, const char* title, const char* text)
-{
-    ASSERT_NE(box, nullptr) << "no message box; expected: " << text;
-    // The icon is judged by its pixels: give the box time to paint.
-    MessageBoxContent content;
-    WaitUntil([&] { return (content = ReadMessageBox(box)).icon == IconKind::Exclamation; }, 5000);
-    EXPECT_EQ(content.title, title);
-    EXPECT_EQ(content.text, text);
-    EXPECT_EQ(content.icon, IconKind::Exclamation);
-    PressKey(box, VK_RETURN);
-    ASSERT_TRUE(WaitForWindowGone(box));
-}
-
-void InstallIntoSystemDir()
-{
-    ASSERT_TRUE(CopyFileA(BuiltSetupPath().c_str(), InstalledSetupPath().c_str(), FALSE));
-    ASSERT_TRUE(WriteFileBytes(InstalledDriverPath(), "installed driver"));
 }
 
 HWND StartSettings(SetupProcess& setup, const std::string& program, const char* tail)

@@ -46,39 +46,13 @@ bool Fail(const char* what)
     return false;
 }
 
-std::string ClassOf(HWND window)
-{
-    char name[64] = "";
-    GetClassNameA(window, name, sizeof name);
-    return name;
-}
-
 // The copy progress dialog: the process's dialog with Cancel and neither the
 // settings dialog's Setup button nor the driver-present dialog's New button.
-struct ProgressSearch {
-    DWORD processId;
-    HWND found;
-};
-
-BOOL CALLBACK MatchProgressDialog(HWND window, LPARAM param)
-{
-    ProgressSearch* search = reinterpret_cast<ProgressSearch*>(param);
-    DWORD owner = 0;
-    GetWindowThreadProcessId(window, &owner);
-    if (owner == search->processId && IsWindowVisible(window) && ClassOf(window) == "#32770" &&
-        GetDlgItem(window, IDB_CANCEL) != nullptr && GetDlgItem(window, IDB_SET_SETUP) == nullptr &&
-        GetDlgItem(window, IDB_INIT_NEW) == nullptr) {
-        search->found = window;
-        return FALSE;
-    }
-    return TRUE;
-}
-
 HWND FindProgressDialog(DWORD processId)
 {
-    ProgressSearch search = {processId, nullptr};
-    EnumWindows(MatchProgressDialog, reinterpret_cast<LPARAM>(&search));
-    return search.found;
+    return FindProcessWindow(processId, [](HWND window) {
+        return IsDialog(window) && IsCopyDialog(window) && GetDlgItem(window, IDB_INIT_NEW) == nullptr;
+    });
 }
 
 // The screen's pixels inside rect, as 32-bit values, row by row.
