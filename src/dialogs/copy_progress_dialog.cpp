@@ -78,7 +78,7 @@ void OnCopyStep(HWND dialog, WPARAM requestedStep)
     }
 }
 
-INT_PTR OnSysCommand(HWND dialog, WPARAM command, LPARAM lParam)
+INT_PTR OnSysCommand(HWND dialog, WPARAM command)
 {
     if (command != SC_CLOSE) {
         return FALSE;
@@ -91,7 +91,7 @@ INT_PTR OnSysCommand(HWND dialog, WPARAM command, LPARAM lParam)
         DeleteObject(progressBrush);
         progressBrush = nullptr;
     }
-    return EndDialogOnClose(dialog, command, lParam);
+    return EndDialogOnClose(dialog, command);
 }
 
 // Completes a line with the prefix already in it and a text of the record.
@@ -165,7 +165,7 @@ void PaintCopyProgress(HWND dialog, HBRUSH brush, int step)
     EndPaint(dialog, &paint);
 }
 
-INT_PTR CALLBACK CopyProgressDialog(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam)
+INT_PTR CALLBACK CopyProgressDialog(HWND dialog, UINT message, WPARAM wParam, LPARAM /*lParam*/)
 {
     switch (message) {
     case WM_INITDIALOG:
@@ -186,7 +186,7 @@ INT_PTR CALLBACK CopyProgressDialog(HWND dialog, UINT message, WPARAM wParam, LP
         }
         return FALSE;
     case WM_SYSCOMMAND:
-        return OnSysCommand(dialog, wParam, lParam);
+        return OnSysCommand(dialog, wParam);
     case WM_PAINT:
         PaintCopyProgress(dialog, progressBrush, copyStep.GetStep());
         return FALSE;

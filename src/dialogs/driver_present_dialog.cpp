@@ -40,7 +40,7 @@ void OnCommand(HWND dialog, int controlId)
 
 }  // namespace
 
-INT_PTR CALLBACK DriverPresentDialog(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam)
+INT_PTR CALLBACK DriverPresentDialog(HWND dialog, UINT message, WPARAM wParam, LPARAM /*lParam*/)
 {
     switch (message) {
     case WM_INITDIALOG:
@@ -49,7 +49,7 @@ INT_PTR CALLBACK DriverPresentDialog(HWND dialog, UINT message, WPARAM wParam, L
         OnCommand(dialog, LOWORD(wParam));
         return FALSE;
     case WM_SYSCOMMAND:
-        return EndDialogOnClose(dialog, wParam, lParam);
+        return EndDialogOnClose(dialog, wParam);
     default:
         return FALSE;
     }

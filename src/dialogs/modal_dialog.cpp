@@ -1,8 +1,20 @@
 #include "dialogs/modal_dialog.h"
 
 namespace {
+
 // Marks a dialog that has asked to close; its outcome waits in DWLP_USER.
 const char closeRequestProperty[] = "VlnCDCloseRequest";
+
+// Once the dialog has asked to close, its own outcome stands, whatever close
+// arrives first; before that, every close is the user's cancel.
+INT_PTR ClosingOutcome(HWND dialog)
+{
+    if (RemovePropA(dialog, closeRequestProperty) != nullptr) {
+        return static_cast<INT_PTR>(static_cast<Outcome>(GetWindowLongPtrA(dialog, DWLP_USER)));
+    }
+    return OutcomeCancelled;
+}
+
 }  // namespace
 
 Outcome RunModalDialog(HINSTANCE instance, const char* templateName, HWND owner, DLGPROC procedure)
@@ -26,21 +38,11 @@ void PostCloseRequest(HWND dialog, Outcome outcome)
     PostMessageA(dialog, WM_SYSCOMMAND, SC_CLOSE, static_cast<LPARAM>(outcome));
 }
 
-INT_PTR ClosingOutcome(HWND dialog, LPARAM /*lParam*/)
-{
-    // Once the dialog has asked to close, its own outcome stands, whatever
-    // close arrives first; before that, every close is the user's cancel.
-    if (RemovePropA(dialog, closeRequestProperty) != nullptr) {
-        return static_cast<INT_PTR>(static_cast<Outcome>(GetWindowLongPtrA(dialog, DWLP_USER)));
-    }
-    return OutcomeCancelled;
-}
-
-INT_PTR EndDialogOnClose(HWND dialog, WPARAM command, LPARAM lParam)
+INT_PTR EndDialogOnClose(HWND dialog, WPARAM command)
 {
     if (command != SC_CLOSE) {
         return FALSE;
     }
-    EndDialog(dialog, ClosingOutcome(dialog, lParam));
+    EndDialog(dialog, ClosingOutcome(dialog));
     return TRUE;
 }

@@ -14,13 +14,10 @@ Outcome RunModalDialog(HINSTANCE instance, const char* templateName, HWND owner,
 // outcome in lParam, delivered by the dialog's message loop.
 void PostCloseRequest(HWND dialog, Outcome outcome);
 
-// The result for an SC_CLOSE that reached the dialog: the outcome of the
-// dialog's first own request, or OutcomeCancelled for a close the window
-// system asked for (Alt+F4, the window menu), whose lParam carries no outcome.
-INT_PTR ClosingOutcome(HWND dialog, LPARAM lParam);
-
-// The WM_SYSCOMMAND branch of a dialog: SC_CLOSE ends the dialog with its
-// closing outcome (TRUE); every other command gets the default handling.
-INT_PTR EndDialogOnClose(HWND dialog, WPARAM command, LPARAM lParam);
+// The WM_SYSCOMMAND branch of a dialog: SC_CLOSE ends the dialog (TRUE) with
+// the outcome of its first own close request, or with OutcomeCancelled for a
+// close the window system asked for (Alt+F4, the window menu), whose lParam
+// carries no outcome. Every other command gets the default handling (FALSE).
+INT_PTR EndDialogOnClose(HWND dialog, WPARAM command);
 
 #endif

@@ -294,7 +294,7 @@ DWORD PortTextValue(const char* text)
     return value >> 4;
 }
 
-INT_PTR CALLBACK SetupSettingsDialog(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam)
+INT_PTR CALLBACK SetupSettingsDialog(HWND dialog, UINT message, WPARAM wParam, LPARAM /*lParam*/)
 {
     switch (message) {
     case WM_INITDIALOG:
@@ -303,7 +303,7 @@ INT_PTR CALLBACK SetupSettingsDialog(HWND dialog, UINT message, WPARAM wParam, L
         OnCommand(dialog, LOWORD(wParam), HIWORD(wParam));
         return FALSE;
     case WM_SYSCOMMAND:
-        return EndDialogOnClose(dialog, wParam, lParam);
+        return EndDialogOnClose(dialog, wParam);
     default:
         return FALSE;
     }

@@ -1,5 +1,7 @@
 #include "harness.h"
 
+#include "wine_path.h"
+
 #include <string.h>
 #include <wchar.h>
 
@@ -188,13 +190,7 @@ IconKind ClassifyIcon(HWND iconControl)
 
 std::string BuiltSetupPath()
 {
-    std::string path = "Z:" SETUPB_EXE_UNIX_PATH;
-    for (char& c : path) {
-        if (c == '/') {
-            c = '\\';
-        }
-    }
-    return path;
+    return WindowsPathOf(SETUPB_EXE_UNIX_PATH);
 }
 
 std::string SystemDir()

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "setupb_version.h"
+#include "wine_path.h"
 
 namespace {
 
@@ -23,22 +24,12 @@ std::string ProgramUnixPath()
     return SETUPB_EXE_UNIX_PATH;
 }
 
-std::string WindowsPath(const std::string& unixPath)
-{
-    std::string path = "Z:" + unixPath;
-    for (char& c : path) {
-        if (c == '/') {
-            c = '\\';
-        }
-    }
-    return path;
-}
 
 class Identity : public testing::Test {
 protected:
     void SetUp() override
     {
-        path = WindowsPath(ProgramUnixPath());
+        path = WindowsPathOf(ProgramUnixPath());
         if (GetFileAttributesA(path.c_str()) == INVALID_FILE_ATTRIBUTES) {
             GTEST_SKIP() << "no program file at " << path << " (that build has not been made)";
         }

@@ -23,6 +23,7 @@
 #include <vector>
 
 #include "harness.h"
+#include "wine_path.h"
 #include "resource.h"
 
 namespace {
@@ -179,17 +180,6 @@ private:
     std::vector<HANDLE> threads;
 };
 
-// The Windows name of a Linux path, on drive Z:.
-std::string WindowsPath(const std::string& linuxPath)
-{
-    std::string path = "Z:" + linuxPath;
-    for (char& c : path) {
-        if (c == '/') {
-            c = '\\';
-        }
-    }
-    return path;
-}
 
 // Saves the window's rectangle of the screen as SHOTS/name.png. Wine starts a
 // Linux program like a Windows one but hands back no process to wait for, so
@@ -206,7 +196,7 @@ bool SaveShot(HWND window, const char* name)
              rect.top);
     const std::string file = shots.folder + "/" + name + ".png";
     const std::string part = file + ".part";
-    const std::string finished = WindowsPath(file);
+    const std::string finished = WindowsPathOf(file);
     DeleteFileA(finished.c_str());
     const std::string command = "/bin/sh -c \"/usr/bin/import -window root -display " + shots.display + " -crop " +
                                 crop + " +repage 'png:" + part + "' && mv '" + part + "' '" + file + "'\"";

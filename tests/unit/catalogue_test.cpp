@@ -10,6 +10,7 @@
 #include <string>
 
 #include "resource.h"
+#include "wine_path.h"
 
 namespace {
 
@@ -31,24 +32,13 @@ int CapacityOf(int offset)
     return wide ? 260 : 220;
 }
 
-// Wine shows the Unix file system as drive Z:.
-std::string WindowsPath(std::string path)
-{
-    if (!path.empty() && path[0] == '/') {
-        path = "Z:" + path;
-    }
-    for (char& c : path) {
-        c = c == '/' ? '\\' : c;
-    }
-    return path;
-}
 
 class Catalogue : public ::testing::Test {
 protected:
     void SetUp() override
     {
         const char* chosen = getenv("SETUPB_CATALOGUE_EXE");
-        const std::string path = WindowsPath(chosen != nullptr ? chosen : SETUPB_BUILT_EXE);
+        const std::string path = WindowsPathOf(chosen != nullptr ? chosen : SETUPB_BUILT_EXE);
         if (GetFileAttributesA(path.c_str()) == INVALID_FILE_ATTRIBUTES) {
             if (chosen != nullptr) {
                 GTEST_SKIP() << path << " does not exist: build that program to have its catalogue checked";
