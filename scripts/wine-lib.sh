@@ -1,9 +1,9 @@
-# Shared shell functions for running Windows programs under Wine in a prefix
-# of the project's own (sourced by winerun, wine-stop, test, demo and bench).
+# Shared shell functions for the project's scripts: which preset to use, and
+# running Windows programs under Wine in a prefix of the project's own.
 #
 # A prefix PREFIX comes with:
-#   PREFIX.lock     serialises preparation between concurrent callers
-#   PREFIX.display  the X display of the prefix's own Xvfb ("N pid")
+#   PREFIX.lock      serialises preparation between concurrent callers
+#   PREFIX.display   the X display of the prefix's own Xvfb ("N pid")
 #   PREFIX/../floppy the folder that the prefix maps to drive A:
 # The prefix never uses the caller's display, so tests cannot disturb a desktop.
 
@@ -15,12 +15,21 @@ wine_loader_for() {
 }
 
 # True when this machine can execute Wine for the given prefix kind. A 32-bit
-# prefix needs the kernel to run i386 Linux programs, which some virtual
-# machines do not allow.
+# prefix needs the kernel to run i386 Linux programs, which some machines do not.
 wine_can_run() {
   local loader
   loader=$(wine_loader_for "$1")
   [ -x "$loader" ] && "$loader" --version >/dev/null 2>&1
+}
+
+# The preset a script works with: the one named (win32 or win64), else win32
+# when this machine runs 32-bit Wine, else win64. Exits on any other name.
+preset_or_default() {
+  case "${1:-}" in
+    win32|win64) echo "$1" ;;
+    "") if wine_can_run win32; then echo win32; else echo win64; fi ;;
+    *) echo "$(basename "$0"): unknown preset '$1' (win32 or win64)" >&2; exit 2 ;;
+  esac
 }
 
 wine_env() {
@@ -43,13 +52,18 @@ wine_display_alive() {
 }
 
 wine_start_display() {
-  local fifo num pid
+  local fifo num="" pid
   fifo=$(mktemp -u)
   mkfifo "$fifo"
-  Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$fifo" >/dev/null 2>&1 &
+  Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$fifo" >"$WINEPREFIX.xvfb.log" 2>&1 &
   pid=$!
-  read -r num <"$fifo"
+  read -r num <"$fifo" || true
   rm -f "$fifo"
+  if [ -z "$num" ]; then
+    echo "wine-lib: the virtual display (Xvfb) did not start; its output:" >&2
+    cat "$WINEPREFIX.xvfb.log" >&2
+    return 1
+  fi
   echo "$num $pid" >"$WINEPREFIX.display"
   export DISPLAY=":$num"
 }
@@ -61,11 +75,14 @@ wine_prepare() {
   mkdir -p "$(dirname "$WINEPREFIX")"
   exec 9>"$WINEPREFIX.lock"
   flock 9
-  wine_display_alive || wine_start_display
-  if [ ! -f "$WINEPREFIX/system.reg" ] || [ ! -f "$WINEPREFIX/.setupb-ready" ]; then
+  wine_display_alive || wine_start_display || exit 1
+  if [ ! -f "$WINEPREFIX/system.reg" ] || [ ! -f "$WINEPREFIX/.setupb-prepared" ]; then
     "$WINE_LOADER" wineboot --init >/dev/null 2>&1
+    # Without a window manager Wine waits up to 2 s each time a managed
+    # window hides: every window of the prefix is unmanaged.
+    "$WINE_LOADER" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
     wineserver -w
-    touch "$WINEPREFIX/.setupb-ready"
+    touch "$WINEPREFIX/.setupb-prepared"
   fi
   local floppy
   floppy="$(dirname "$WINEPREFIX")/floppy"
@@ -78,6 +95,21 @@ wine_prepare() {
   wineserver -p600 >/dev/null 2>&1 || true
   flock -u 9
   exec 9>&-
+}
+
+# Runs a Windows program in the prepared prefix and prints its output without
+# carriage returns. The output goes through files: Wine's background processes
+# (services, explorer) inherit it and would hold a pipe open after the program
+# has ended. Returns the program's exit status.
+wine_run() {
+  local out err status=0
+  out=$(mktemp)
+  err=$(mktemp)
+  "$WINE_LOADER" "$@" >"$out" 2>"$err" </dev/null || status=$?
+  tr -d '\r' <"$out"
+  tr -d '\r' <"$err" >&2
+  rm -f "$out" "$err"
+  return "$status"
 }
 
 # Stops the prefix's wineserver and Xvfb (only the ones this prefix started).

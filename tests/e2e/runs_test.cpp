@@ -1,0 +1,266 @@
+// Whole runs of the real setupb.exe: a first installation from the diskette,
+// every way of starting it and of leaving its dialogs, a machine that gets in
+// its way, the same installation repeated, and the language of its messages.
+#include <gtest/gtest.h>
+
+#include <stdlib.h>
+
+#include <map>
+
+#include "harness.h"
+#include "resource.h"
+
+namespace {
+
+using namespace harness;
+
+const char kTitle[] = "VELNARI Device Driver Setup", kDriver[] = "driver on the diskette";
+const RunEnd kRestart = {kTitle, "The changes you have made will not take effedt until the computer is restarted.",
+                         Icon::Information, 0};
+const RunEnd kFailed = {kTitle, "Failed to install the VELNARI adapter.", Icon::Exclamation, 1};
+const Values kServiceValues = {{"Type", Dword(1)}, {"Start", Dword(0)}, {"ErrorControl", Dword(1)},
+                               {"Group", Text(REG_SZ, "SCSI CDROM Class")},
+                               {"ImagePath", Text(REG_EXPAND_SZ, "System32\\Drivers\\VLNCDRVR.SYS")}};
+
+TEST(Runs, FreshInstallShowsDefaultsCopiesBothFilesRegistersAndAsksForRestart)
+{
+    ASSERT_TRUE(ResetMachine() && PrepareDiskette(kDriver));
+    Process setup;
+    ASSERT_TRUE(setup.Start("A:\\setupb.exe"));
+    HWND settings = WaitDialog(setup.Id(), IDB_SET_SETUP);
+    ASSERT_NE(settings, nullptr);
+    EXPECT_EQ(TextOf(settings), kTitle);
+    EXPECT_EQ(Selected(settings, IDX_SET_DMA_LIST) + "," + Selected(settings, IDX_SET_IRQ_LIST), "5,10");
+    EXPECT_EQ(ItemText(settings, IDE_SET_PORT) + "," + ItemText(settings, IDE_SET_BUFFER), "300,20");
+    EXPECT_TRUE(Checked(settings, IDB_SET_STEREO) && Checked(settings, IDB_SET_UNLOCK));
+    EXPECT_EQ(Focus(settings), GetDlgItem(settings, IDX_SET_DMA_LIST));
+    PressKey(settings, VK_RETURN);  // the default button, Setup
+
+    EXPECT_EQ(FollowToEnd(setup), kRestart);
+    EXPECT_TRUE(ReadBytes(kInstalledSetup) == ReadBytes(kBuiltSetup)) << "setupb.exe installed as built";
+    EXPECT_EQ(ReadBytes(kInstalledDriver), kDriver);
+    Values serviceKey = ReadKey(kServiceKey).value_or(Values{});
+    serviceKey["ImagePath"].first = REG_EXPAND_SZ;  // Wine's service manager rewrites it as REG_SZ on creation
+    for (const auto& [name, value] : kServiceValues) {
+        EXPECT_EQ(serviceKey[name], value) << name;
+    }
+    EXPECT_EQ(ReadKey(kParametersKey), ParameterValues(5, 10, 0x300, 20, 0, 0));
+    const ServiceConfig s = QueryService().value_or(ServiceConfig{});  // a kernel driver (1) started at boot (0)
+    EXPECT_EQ(std::to_string(s.type) + s.image + std::to_string(s.start) + std::to_string(s.errorControl) + s.group,
+              "1System32\\Drivers\\VLNCDRVR.SYS01SCSI CDROM Class");
+}
+
+enum class From { Disk, System, Renamed };  // Renamed: A:\install.exe, no setupb.exe beside it
+enum class At { Nothing, Current, New, Enter, Setup, Cancel, AltF4, MenuClose, CopyCancel, CopyAltF4, Held, Gone };
+constexpr int Either = -1;  // the copy was stopped somewhere before the driver
+
+const struct RunRow {
+    const char* name;
+    From from;
+    const char* tail;
+    bool driverOnDisk, driverInstalled;
+    At question;  // the answer to the driver-present question, which is asked exactly when given
+    At settings;  // done in the settings dialog (Held: the setup target, Gone: the driver file); Nothing: no dialog
+    RunEnd end;   // the service key is written exactly when the exit code is 0
+    int setupCopied, driverCopied;
+} kRuns[] = {
+    {"Current keeps the installed files", From::Disk, "", 1, 1, At::Current, At::Setup, kRestart, 0, 0},
+    {"Enter answers Current", From::Disk, "", 1, 1, At::Enter, At::Setup, kRestart, 0, 0},
+    {"New replaces the installed files", From::Disk, "", 1, 1, At::New, At::Setup, kRestart, 1, 1},
+    {"Cancel at the question", From::Disk, "", 1, 1, At::Cancel, At::Nothing, Silent(2), 0, 0},
+    {"Alt+F4 at the question", From::Disk, "", 1, 1, At::AltF4, At::Nothing, Silent(2), 0, 0},
+    {"system directory reconfigures", From::System, "", 0, 1, At::Nothing, At::Setup, kRestart, 0, 0},
+    {"system directory, no driver", From::System, "", 0, 0, At::Nothing, At::Nothing, kFailed, 0, 0},
+    {"diskette without the driver file", From::Disk, "", 0, 0, At::Nothing, At::Nothing, kFailed, 0, 0},
+    {"renamed, no setupb.exe beside it", From::Renamed, "", 1, 0, At::Nothing, At::Nothing, kFailed, 0, 0},
+    {"renamed, \"1\"", From::Renamed, "1", 1, 0, At::Nothing, At::Nothing, Silent(1), 0, 0},
+    {"\"1\" from the system directory", From::System, "1", 0, 1, At::Nothing, At::Nothing, Silent(2), 0, 0},
+    {"\"1\" without the driver file", From::Disk, "1", 0, 0, At::Nothing, At::Nothing, Silent(2), 0, 0},
+    {"\"1\" replaces installed files unasked", From::Disk, "1", 1, 1, At::Nothing, At::Setup, Silent(0), 1, 1},
+    {"\"2\" from the diskette", From::Disk, "2", 1, 1, At::Nothing, At::Nothing, Silent(2), 0, 0},
+    {"\"2\" without an installed driver", From::System, "2", 0, 0, At::Nothing, At::Nothing, Silent(2), 0, 0},
+    {"\"2\" reconfigures", From::System, "2", 0, 1, At::Nothing, At::Setup, Silent(0), 0, 0},
+    {"Cancel in the settings dialog", From::Disk, "", 1, 0, At::Nothing, At::Cancel, Silent(2), 0, 0},
+    {"Alt+F4 in the settings dialog", From::Disk, "", 1, 0, At::Nothing, At::AltF4, Silent(2), 0, 0},
+    {"Close in its window menu", From::Disk, "", 1, 0, At::Nothing, At::MenuClose, Silent(2), 0, 0},
+    {"Cancel in the copy dialog", From::Disk, "", 1, 0, At::Nothing, At::CopyCancel, Silent(2), Either, 0},
+    {"Alt+F4 in the copy dialog", From::Disk, "", 1, 0, At::Nothing, At::CopyAltF4, Silent(2), Either, 0},
+    {"setup target held open", From::Disk, "", 1, 0, At::Nothing, At::Held, kFailed, 0, 0},
+    {"driver file gone during the run", From::Disk, "", 1, 0, At::Nothing, At::Gone, kFailed, 1, 0},
+};
+
+// What a person does in a dialog; the copy dialog is closed while the
+// program's thread is held still, so that the close comes before its next tick.
+void Act(Process& setup, HWND dialog, At at)
+{
+    const std::map<At, int> buttons = {
+        {At::Current, IDB_INIT_CURRENT}, {At::New, IDB_INIT_NEW}, {At::Cancel, IDB_CANCEL}};
+    RECT rect = {};
+    GetWindowRect(dialog, &rect);
+    if (at == At::Enter || at == At::AltF4) {
+        PressKey(dialog, at == At::Enter ? VK_RETURN : VK_F4, at == At::AltF4);
+    } else if (at == At::MenuClose) {  // its lParam holds the mouse position
+        PostMessageA(dialog, WM_SYSCOMMAND, SC_CLOSE, MAKELPARAM(rect.left + 12, rect.top + 8));
+    } else {
+        Click(dialog, buttons.count(at) ? buttons.at(at) : IDB_SET_SETUP);  // Setup, also for a copy to fail or stop
+    }
+    if (at == At::CopyCancel || at == At::CopyAltF4) {
+        HWND copy = WaitDialog(setup.Id(), IDB_CANCEL, IDB_SET_SETUP);
+        ASSERT_TRUE(copy != nullptr && setup.Hold());
+        const bool beforeDriverCopy = ReadBytes(kInstalledDriver) == "<missing>";
+        Act(setup, copy, at == At::CopyAltF4 ? At::AltF4 : At::Cancel);
+        setup.Release();
+        ASSERT_TRUE(beforeDriverCopy) << "the driver was copied before the program could be held";
+    }
+}
+
+void RunAndCheck(const RunRow& row)
+{
+    ASSERT_TRUE(PrepareDiskette(row.driverOnDisk ? kDriver : nullptr) && WriteBytes(kInstalledSetup, "setup before"));
+    ASSERT_TRUE(row.from != From::Renamed || MoveFileA("A:\\setupb.exe", "A:\\install.exe"));
+    std::string program = row.from == From::Renamed ? "A:\\install.exe" : "A:\\setupb.exe";
+    if (row.from == From::System) {
+        // A driver file beside the program: a copy that must not happen would show.
+        ASSERT_TRUE(CopyFileA(kBuiltSetup.c_str(), kInstalledSetup.c_str(), FALSE) &&
+                    WriteBytes(kSystemDir + "\\vlncdrvr.sys", kDriver));
+        program = kInstalledSetup;
+        CharUpperA(&program[0]);  // the system directory is recognised in any ASCII case
+    }
+    ASSERT_TRUE(!row.driverInstalled || WriteBytes(kInstalledDriver, "driver before"));
+    const std::string setupBefore = ReadBytes(kInstalledSetup), driverBefore = ReadBytes(kInstalledDriver);
+
+    Process setup;
+    ASSERT_TRUE(setup.Start(program, row.tail));
+    if (row.question != At::Nothing) {
+        HWND question = WaitDialog(setup.Id(), IDB_INIT_CURRENT);
+        ASSERT_NE(question, nullptr) << "no driver-present question";
+        EXPECT_EQ(TextOf(question), kTitle);
+        EXPECT_EQ(ItemText(question, IDT_INIT_QUESTION), "The driver for this VELNARI Adapter are already on the "
+                                                         "system. Do you want to use the currently installed driver "
+                                                         "or install new one.");
+        EXPECT_EQ(ItemText(question, IDB_INIT_CURRENT) + ItemText(question, IDB_INIT_NEW), "CurrentNew");
+        EXPECT_EQ(ReadIcon(GetDlgItem(question, 0xFFFF)), Icon::Question);
+        EXPECT_EQ(Focus(question), GetDlgItem(question, IDB_INIT_CURRENT));
+        Act(setup, question, row.question);
+    }
+    HANDLE held = INVALID_HANDLE_VALUE;  // by another program, without sharing
+    if (row.settings != At::Nothing) {
+        HWND settings = WaitDialog(setup.Id(), IDB_SET_SETUP);
+        ASSERT_NE(settings, nullptr) << "no settings dialog";
+        Type(settings, IDE_SET_PORT, "");  // the focus on a field: a focused list would swallow Alt+F4
+        if (row.settings == At::Held) {
+            held = CreateFileA(kInstalledSetup.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_ALWAYS, 0, nullptr);
+        }
+        ASSERT_TRUE(Barrier(settings) && (row.settings != At::Gone || DeleteFileA("A:\\vlncdrvr.sys")));
+        ASSERT_NO_FATAL_FAILURE(Act(setup, settings, row.settings));
+    }
+    const RunEnd end = FollowToEnd(setup);
+    CloseHandle(held);
+    EXPECT_EQ(end, row.end);
+    EXPECT_EQ(ReadKey(kServiceKey).has_value(), row.end.exitCode == 0);
+    const std::string setupAfter = ReadBytes(kInstalledSetup);
+    EXPECT_TRUE(row.setupCopied == Either || setupAfter == (row.setupCopied ? ReadBytes(kBuiltSetup) : setupBefore));
+    EXPECT_EQ(ReadBytes(kInstalledDriver), row.driverCopied ? kDriver : driverBefore);
+}
+
+TEST(Runs, EachWayOfStartingAndLeavingEndsAsItShould)
+{
+    for (const RunRow& row : kRuns) {
+        SCOPED_TRACE(row.name);
+        ASSERT_TRUE(ResetMachine());
+        RunAndCheck(row);
+    }
+}
+
+// Runs the program for a calling installer ("1" from the diskette, else
+// from the system directory) and presses Setup.
+RunEnd SetUpInstalled(const char* tail)
+{
+    Process setup;
+    HWND settings = setup.Start(tail[0] == '1' ? "A:\\setupb.exe" : kInstalledSetup, tail)
+                        ? WaitDialog(setup.Id(), IDB_SET_SETUP)
+                        : nullptr;
+    PressKey(settings, VK_RETURN);
+    return FollowToEnd(setup);
+}
+
+// A registry step that fails ends the run with its status and no message,
+// after what comes before it: the service key, Parameters, each sibling.
+TEST(Runs, RegistryStepThatFailsEndsWithItsStatusAfterWhatComesBefore)
+{
+    const std::string keys[] = {kServiceKey, kParametersKey, SiblingKey(0), SiblingKey(1), SiblingKey(2)};
+    const struct {
+        const char* what;
+        int failing;  // in keys[]; the keys before it are written
+        bool denied;  // else its Start is 8 bytes long
+        DWORD exitCode;
+    } faults[] = {{"service key denied", 0, true, ERROR_ACCESS_DENIED},
+                  {"Parameters denied", 1, true, ERROR_ACCESS_DENIED},
+                  {"second sibling denied", 3, true, ERROR_ACCESS_DENIED},
+                  {"second sibling's Start of 8 bytes", 3, false, ERROR_MORE_DATA}};
+    for (const auto& fault : faults) {
+        SCOPED_TRACE(fault.what);
+        // An earlier installation, then values no run writes: a service type of 7,
+        // a 1-byte buffer size, siblings that would start.
+        Values parameters = ParameterValues(6, 9, 0x2A0, 33, 1, 1);
+        parameters["BufferSize"] = {REG_BINARY, "\x21"};
+        Key before[5], written[5] = {kServiceValues, ParameterValues(6, 9, 0x2A0, 33, 1, 1)};
+        ASSERT_TRUE(ResetMachine() && PrepareDiskette(kDriver) && SetUpInstalled("1") == Silent(0) &&
+                    StoreValues(kServiceKey, {{"Type", Dword(7)}}) && StoreValues(kParametersKey, parameters));
+        for (int key = 2; key < 5; ++key) {
+            ASSERT_TRUE(StoreValues(keys[key], {{"Start", Dword(1)}}));
+            written[key] = Values{{"Start", Dword(4)}};
+        }
+        ASSERT_TRUE(fault.denied ? DenyChanges(keys[fault.failing])
+                                 : StoreValues(keys[fault.failing], {{"Start", {REG_BINARY, std::string(8, '\1')}}}));
+        for (int key = 0; key < 5; ++key) {
+            before[key] = ReadKey(keys[key]);
+        }
+        written[0]->insert(before[0]->begin(), before[0]->end());  // what the program does not write stays
+        EXPECT_EQ(SetUpInstalled(""), Silent(fault.exitCode));
+        for (int key = 0; key < 5; ++key) {
+            EXPECT_EQ(ReadKey(keys[key]), key < fault.failing ? written[key] : before[key]) << keys[key];
+        }
+    }
+}
+
+TEST(Runs, RepeatedRunsLeaveTheSameMachine)
+{
+    ASSERT_TRUE(ResetMachine() && PrepareDiskette(kDriver) &&
+                StoreValues(kParametersKey, ParameterValues(6, 9, 0x2A0, 33, 1, 1)) &&
+                StoreValues(SiblingKey(0), {{"Start", Dword(1)}}));
+    std::vector<Key> first;
+    for (const char* tail : {"1", "1", "1", "2"}) {  // three installations, then a reconfiguration
+        EXPECT_EQ(SetUpInstalled(tail), Silent(0));
+        const bool asBuilt = ReadBytes(kInstalledSetup) == ReadBytes(kBuiltSetup);
+        std::vector<Key> machine = {ReadKey(kServiceKey), ReadKey(kParametersKey), ReadKey(SiblingKey(0)),
+                                    Values{{"files", {asBuilt, ReadBytes(kInstalledDriver)}}}};
+        ASSERT_TRUE(machine[0]);
+        (*machine[0])["ImagePath"].first = REG_EXPAND_SZ;  // Wine's service manager rewrites it on creation
+        EXPECT_EQ(machine[1], ParameterValues(6, 9, 0x2A0, 33, 1, 1));
+        first = first.empty() ? machine : first;
+        EXPECT_EQ(machine, first);
+    }
+}
+
+// Run by the e2e.language.* tests, each under a locale of its own (LC_ALL)
+// and with SETUPB_LANGUAGE naming the language expected for it.
+TEST(Language, InstallFailedMessageFollowsTheSystemLocale)
+{
+    const std::map<std::string, RunEnd> languages = {
+        {"English", kFailed},
+        {"German", {"Auswahl und Eingabe der Treiber-Parameter", "Der VELNARI Adapter konnte nicht installiert werden.",
+                    Icon::Exclamation, 1}},
+        {"French", {"Installation du Device Driver de VELNARI",
+                    "L\x92" "adaptateur VELNARI n\x92" "a pu \xEAtre install\xE9" "e.", Icon::Exclamation, 1}},
+    };
+    const char* language = getenv("SETUPB_LANGUAGE");
+    ASSERT_TRUE(language != nullptr && languages.count(language)) << "run by the e2e.language.* tests";
+    SCOPED_TRACE(testing::Message() << "system locale 0x" << std::hex << GetSystemDefaultLCID());
+    ASSERT_TRUE(ResetMachine() && PrepareDiskette(nullptr));  // no driver file: the run fails at once
+    Process setup;
+    ASSERT_TRUE(setup.Start("A:\\setupb.exe"));
+    EXPECT_EQ(FollowToEnd(setup), languages.at(language));
+}
+
+}  // namespace

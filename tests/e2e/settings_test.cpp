@@ -1,0 +1,116 @@
+// The settings dialog of the real setupb.exe, driven as a person would: what its
+// fields let in, what it warns about and refuses, what it shows and stores.
+#include <gtest/gtest.h>
+
+#include "harness.h"
+#include "resource.h"
+
+namespace {
+
+using namespace harness;
+
+const RunEnd kNoMessage, kInputError = {"Input value error", "Input value is out of range.\n\nRe-input a valid value",
+                                        Icon::Exclamation, StillRunning};
+
+TEST(SettingsDialog, FiltersKeysWarnsOncePerChangeRefusesBadTextsAndIgnoresEscape)
+{
+    ASSERT_TRUE(ResetMachine() && PrepareDiskette("driver"));
+    Process setup;
+    HWND dialog = setup.Start("A:\\setupb.exe") ? WaitDialog(setup.Id(), IDB_SET_SETUP) : nullptr;
+    ASSERT_NE(dialog, nullptr);
+    const struct {
+        int field;
+        bool cleared;  // first
+        const char* typed;
+        const char* shown;
+        RunEnd warned;
+    } typing[] = {
+        {IDE_SET_PORT, true, "gx- 1aC\bB", "1AB", kNoMessage},    // hexadecimal digits only, as capitals
+        {IDE_SET_BUFFER, true, "a -xA.57\b3", "53", kNoMessage},  // decimal digits only
+        {IDE_SET_PORT, true, "40", "40", kNoMessage},
+        {IDE_SET_PORT, false, "0", "400", kInputError},  // once, at the digit that leaves the range
+        {IDE_SET_PORT, false, "\b", "40", kNoMessage},
+        {IDE_SET_PORT, false, "1", "401", kInputError},  // and again at the next change out of range
+        {IDE_SET_PORT, true, "3ff", "3FF", kNoMessage},
+        {IDE_SET_BUFFER, true, "6", "6", kNoMessage},
+        {IDE_SET_BUFFER, false, "5", "65", kInputError},
+        {IDE_SET_BUFFER, false, "\b4", "64", kNoMessage},
+    };
+    for (const auto& step : typing) {
+        SCOPED_TRACE(std::string("typed \"") + step.typed + "\"");
+        ASSERT_TRUE(!step.cleared || Paste(dialog, step.field, ""));
+        Type(dialog, step.field, step.typed);
+        EXPECT_EQ(MessagesShown(setup, dialog), step.warned);
+        EXPECT_EQ(ItemText(dialog, step.field), step.shown);
+    }
+
+    // Pasted texts pass no key filter; Setup refuses them with one message
+    // and the focus on the field to mend, the port first.
+    const struct {
+        const char* port;
+        const char* buffer;
+        RunEnd warnedOnEntry;
+        int focus;
+    } refused[] = {
+        {"", "20", kNoMessage, IDE_SET_PORT},
+        {"3G", "20", kNoMessage, IDE_SET_PORT},
+        {"300", "00", kNoMessage, IDE_SET_BUFFER},
+        {"", "99", kInputError, IDE_SET_PORT},
+    };
+    for (const auto& texts : refused) {
+        SCOPED_TRACE(std::string("port \"") + texts.port + "\", buffer \"" + texts.buffer + "\"");
+        ASSERT_TRUE(Paste(dialog, IDE_SET_PORT, texts.port) && Paste(dialog, IDE_SET_BUFFER, texts.buffer));
+        EXPECT_EQ(MessagesShown(setup, dialog), texts.warnedOnEntry);
+        Click(dialog, IDB_SET_SETUP);
+        EXPECT_EQ(MessagesShown(setup, dialog), kInputError);
+        EXPECT_EQ(Focus(dialog), GetDlgItem(dialog, texts.focus));
+    }
+
+    // Escape, from a field and from a list, leaves the dialog as it is.
+    PressKey(dialog, VK_ESCAPE);
+    PostMessageA(dialog, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(GetDlgItem(dialog, IDX_SET_DMA_LIST)), TRUE);
+    ASSERT_TRUE(Barrier(dialog));
+    PressKey(dialog, VK_ESCAPE);
+    EXPECT_EQ(MessagesShown(setup, dialog), kNoMessage);
+    ASSERT_TRUE(Barrier(dialog));  // a close request the keys posted is handled by now
+    EXPECT_TRUE(setup.Running() && IsWindowVisible(dialog));
+}
+
+// From the system directory, for a calling installer: the dialog shows what
+// is stored, and Setup stores what was chosen.
+TEST(SettingsDialog, ShowsTheStoredValuesAndSetupStoresWhatWasChosen)
+{
+    const struct {
+        int dma, irq, audio, lock;  // list entries, radio buttons
+        const char* port;
+        const char* buffer;
+        Values stored;
+    } choices[] = {
+        {3, 0, IDB_SET_MONO, IDB_SET_LOCK, "3ff", "64", ParameterValues(0, 3, 0x3FF, 64, 1, 1)},
+        {1, 2, IDB_SET_STEREO, IDB_SET_UNLOCK, "ff", "02", ParameterValues(6, 9, 0xFF, 2, 0, 0)},
+    };
+    for (const auto& choice : choices) {
+        SCOPED_TRACE(std::string("port \"") + choice.port + "\", buffer \"" + choice.buffer + "\"");
+        ASSERT_TRUE(ResetMachine() && CopyFileA(kBuiltSetup.c_str(), kInstalledSetup.c_str(), FALSE) &&
+                    WriteBytes(kInstalledDriver, "driver") &&
+                    StoreValues(kParametersKey, ParameterValues(0, 11, 0x2A0, 33, 1, 1)));
+        Process setup;
+        HWND dialog = setup.Start(kInstalledSetup, "2") ? WaitDialog(setup.Id(), IDB_SET_SETUP) : nullptr;
+        ASSERT_NE(dialog, nullptr);
+        EXPECT_EQ(Selected(dialog, IDX_SET_DMA_LIST) + "," + Selected(dialog, IDX_SET_IRQ_LIST), "Non DMA,11");
+        EXPECT_EQ(ItemText(dialog, IDE_SET_PORT) + "," + ItemText(dialog, IDE_SET_BUFFER), "2A0,33");
+        EXPECT_TRUE(Checked(dialog, IDB_SET_MONO) && Checked(dialog, IDB_SET_LOCK));
+        SendDlgItemMessageA(dialog, IDX_SET_DMA_LIST, CB_SETCURSEL, choice.dma, 0);
+        SendDlgItemMessageA(dialog, IDX_SET_IRQ_LIST, CB_SETCURSEL, choice.irq, 0);
+        Click(dialog, choice.audio);
+        Click(dialog, choice.lock);
+        ASSERT_TRUE(Paste(dialog, IDE_SET_PORT, "") && Paste(dialog, IDE_SET_BUFFER, ""));
+        Type(dialog, IDE_SET_PORT, choice.port);
+        Type(dialog, IDE_SET_BUFFER, choice.buffer);
+        PressKey(dialog, VK_RETURN);
+        EXPECT_EQ(FollowToEnd(setup), Silent(0));
+        EXPECT_EQ(ReadKey(kParametersKey), choice.stored);
+    }
+}
+
+}  // namespace

@@ -1,0 +1,395 @@
+#include "harness.h"
+
+#include <sddl.h>
+#include <string.h>
+#include <wchar.h>
+
+#include <algorithm>
+#include <fstream>
+#include <iterator>
+
+#include "resource.h"
+
+namespace harness {
+
+namespace {
+
+// The whole tree, a denial on it or on its Parameters lifted first.
+bool DeleteKey(const std::string& path)
+{
+    for (const std::string& key : {path + "\\Parameters", path}) {
+        DenyChanges(key, false);
+    }
+    RegDeleteTreeA(HKEY_LOCAL_MACHINE, path.c_str());
+    RegDeleteKeyA(HKEY_LOCAL_MACHINE, path.c_str());
+    return !ReadKey(path);
+}
+
+// The service manager and the VlnCD service, closed together.
+struct Service {
+    SC_HANDLE manager = OpenSCManagerA(nullptr, nullptr, SC_MANAGER_ALL_ACCESS);
+    SC_HANDLE service = manager ? OpenServiceA(manager, "VlnCD", SERVICE_ALL_ACCESS) : nullptr;
+    ~Service()
+    {
+        CloseServiceHandle(service);  // a null handle is refused, harmlessly
+        CloseServiceHandle(manager);
+    }
+};
+
+// What paint draws into a fresh 32-bit bitmap of the given size, row by row.
+template <typename Paint>
+std::vector<DWORD> Drawn(int width, int height, Paint paint)
+{
+    BITMAPINFO info = {};
+    info.bmiHeader = {sizeof(BITMAPINFOHEADER), width, -height, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+    void* bits = nullptr;
+    HDC memory = CreateCompatibleDC(nullptr);
+    HBITMAP bitmap = CreateDIBSection(memory, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    HGDIOBJ previous = SelectObject(memory, bitmap);
+    paint(memory);
+    GdiFlush();
+    std::vector<DWORD> pixels(static_cast<DWORD*>(bits), static_cast<DWORD*>(bits) + (bits ? width * height : 0));
+    SelectObject(memory, previous);
+    DeleteObject(bitmap);
+    DeleteDC(memory);
+    return pixels;
+}
+
+// The system icon that the control shows: each is drawn as a static control
+// draws it, over the same background, and must match almost pixel for pixel.
+Icon ShownIcon(HWND control)
+{
+    RECT rect = {};
+    GetWindowRect(control, &rect);
+    const std::vector<DWORD> shown = ScreenPixels(rect);
+    const DWORD face = shown.empty() ? 0 : shown[0];  // the corners of an icon show the background
+    const RECT area = {0, 0, rect.right - rect.left, rect.bottom - rect.top};
+    for (const auto& [resource, icon] : {std::make_pair(IDI_INFORMATION, Icon::Information),
+                                         std::make_pair(IDI_EXCLAMATION, Icon::Exclamation),
+                                         std::make_pair(IDI_QUESTION, Icon::Question)}) {
+        const std::vector<DWORD> drawn = Drawn(area.right, area.bottom, [&](HDC memory) {
+            HBRUSH brush = CreateSolidBrush(RGB(face >> 16 & 0xFF, face >> 8 & 0xFF, face & 0xFF));
+            FillRect(memory, &area, brush);
+            DeleteObject(brush);
+            DrawIconEx(memory, 0, 0, LoadIconA(nullptr, resource), area.right, area.bottom, 0, nullptr, DI_NORMAL);
+        });
+        size_t differing = 0;
+        for (size_t index = 0; index < shown.size() && drawn.size() == shown.size(); ++index) {
+            differing += ((drawn[index] ^ shown[index]) & 0xFFFFFF) != 0;
+        }
+        if (!shown.empty() && drawn.size() == shown.size() && differing <= shown.size() / 50) {
+            return icon;
+        }
+    }
+    return Icon::None;
+}
+
+// Adds what a message box shows to what the run showed and closes it with Enter.
+bool CloseMessage(HWND box, RunEnd* shown)
+{
+    const char* joint = shown->text.empty() ? "" : " | ";
+    shown->icon = ReadIcon(GetDlgItem(box, 1088));  // a message box's icon control, and its text
+    shown->title += joint + TextOf(box);
+    shown->text += joint + ItemText(box, 0xFFFF);
+    PressKey(box, VK_RETURN);
+    return WaitUntil([&] { return !IsWindowVisible(box); });
+}
+
+}  // namespace
+
+const char kServiceKey[] = "System\\CurrentControlSet\\Services\\VlnCD";
+const char kParametersKey[] = "System\\CurrentControlSet\\Services\\VlnCD\\Parameters";
+const std::string kBuiltSetup = WindowsPath(SETUPB_EXE), kSystemDir = [] {
+    char buffer[MAX_PATH] = "";
+    return std::string(buffer, GetSystemDirectoryA(buffer, MAX_PATH));
+}();
+const std::string kInstalledSetup = kSystemDir + "\\setupb.exe";
+const std::string kInstalledDriver = kSystemDir + "\\drivers\\vlncdrvr.sys";
+
+std::string WindowsPath(std::string unixPath)
+{
+    std::replace(unixPath.begin(), unixPath.end(), '/', '\\');
+    return unixPath.rfind('\\', 0) == 0 ? "Z:" + unixPath : unixPath;
+}
+
+std::string ReadBytes(const std::string& path)
+{
+    std::ifstream file(path, std::ios::binary);
+    return file ? std::string(std::istreambuf_iterator<char>(file), {}) : "<missing>";
+}
+
+bool WriteBytes(const std::string& path, const std::string& bytes)
+{
+    std::ofstream file(path, std::ios::binary);
+    return bool(file << bytes);
+}
+
+bool PrepareDiskette(const char* driver)
+{
+    for (const char* name : {"A:\\setupb.exe", "A:\\vlncdrvr.sys", "A:\\install.exe"}) {
+        DeleteFileA(name);
+    }
+    return CopyFileA(kBuiltSetup.c_str(), "A:\\setupb.exe", FALSE) &&
+           (driver == nullptr || WriteBytes("A:\\vlncdrvr.sys", driver));
+}
+
+Values ParameterValues(DWORD dma, DWORD irq, DWORD port, DWORD buffer, DWORD audio, DWORD lock)
+{
+    return {{"DMAChannel", Dword(dma)},    {"IRQChannel", Dword(irq)},  {"IOPortAddress", Dword(port)},
+            {"BufferSize", Dword(buffer)}, {"AudioMode", Dword(audio)}, {"DoorLock", Dword(lock)}};
+}
+
+Key ReadKey(const std::string& path)
+{
+    HKEY key = nullptr;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) {
+        return std::nullopt;
+    }
+    Values values;
+    char name[256];  // the program's value names are short
+    BYTE data[1024];
+    DWORD nameLength = sizeof name, type = 0, dataLength = sizeof data;
+    for (DWORD index = 0; RegEnumValueA(key, index, name, &nameLength, nullptr, &type, data, &dataLength) == 0;
+         ++index, nameLength = sizeof name, dataLength = sizeof data) {
+        values[name] = {type, std::string(reinterpret_cast<const char*>(data), dataLength)};
+    }
+    RegCloseKey(key);
+    return values;
+}
+
+bool StoreValues(const std::string& path, const Values& values)
+{
+    HKEY key = nullptr;
+    bool stored = RegCreateKeyExA(HKEY_LOCAL_MACHINE, path.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key,
+                                  nullptr) == ERROR_SUCCESS;
+    for (auto value = values.begin(); stored && value != values.end(); ++value) {
+        stored = RegSetValueExA(key, value->first.c_str(), 0, value->second.first,
+                                reinterpret_cast<const BYTE*>(value->second.second.data()),
+                                static_cast<DWORD>(value->second.second.size())) == ERROR_SUCCESS;
+    }
+    RegCloseKey(key);
+    return stored;
+}
+
+// Read-only for everybody when denied, else full access for everybody.
+bool DenyChanges(const std::string& path, bool denied)
+{
+    const char* sddl = denied ? "D:P(A;;KR;;;WD)(A;;KR;;;BA)(A;;KR;;;SY)" : "D:P(A;;KA;;;WD)";
+    PSECURITY_DESCRIPTOR descriptor = nullptr;
+    HKEY key = nullptr;
+    LONG status = ConvertStringSecurityDescriptorToSecurityDescriptorA(sddl, SDDL_REVISION_1, &descriptor, nullptr)
+                      ? RegOpenKeyExA(HKEY_LOCAL_MACHINE, path.c_str(), 0, WRITE_DAC, &key)
+                      : ERROR_INVALID_DATA;
+    if (status == ERROR_SUCCESS) {
+        status = RegSetKeySecurity(key, DACL_SECURITY_INFORMATION, descriptor);
+        RegCloseKey(key);
+    }
+    LocalFree(descriptor);
+    return status == ERROR_SUCCESS;
+}
+
+std::optional<ServiceConfig> QueryService()
+{
+    Service vlncd;
+    union {
+        QUERY_SERVICE_CONFIGA config;
+        BYTE space[8192];  // the most QueryServiceConfigA needs
+    } buffer;
+    DWORD needed = 0;
+    if (vlncd.service == nullptr || !QueryServiceConfigA(vlncd.service, &buffer.config, sizeof buffer, &needed)) {
+        return std::nullopt;
+    }
+    const QUERY_SERVICE_CONFIGA& c = buffer.config;
+    return ServiceConfig{c.dwServiceType, c.dwStartType, c.dwErrorControl, c.lpBinaryPathName ? c.lpBinaryPathName : "",
+                         c.lpLoadOrderGroup ? c.lpLoadOrderGroup : ""};
+}
+
+bool ResetMachine()
+{
+    if (Service vlncd; vlncd.service != nullptr) {
+        DeleteService(vlncd.service);
+    }
+    // The manager removes the service once the last handle to it is closed.
+    bool reset = WaitUntil([] { return !QueryService(); }) && DeleteKey(kServiceKey);
+    for (int sibling = 0; sibling < 5; ++sibling) {
+        reset = DeleteKey(SiblingKey(sibling)) && reset;
+    }
+    for (const std::string& path : {kInstalledSetup, kInstalledDriver}) {
+        DeleteFileA(path.c_str());
+        RemoveDirectoryA(path.c_str());  // a folder where a file belongs
+        reset = GetFileAttributesA(path.c_str()) == INVALID_FILE_ATTRIBUTES && reset;
+    }
+    return reset;
+}
+
+Process::~Process()
+{
+    if (Running()) {
+        TerminateProcess(info.hProcess, StillRunning);
+        WaitForSingleObject(info.hProcess, WaitMs);
+    }
+    CloseHandle(info.hProcess);
+    CloseHandle(info.hThread);
+}
+
+bool Process::Start(const std::string& program, const char* tail)
+{
+    std::string line = "\"" + program + "\" " + tail;
+    std::string folder = program.substr(0, program.rfind('\\'));
+    folder += folder.back() == ':' ? "\\" : "";
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof startup;
+    return CreateProcessA(program.c_str(), &line[0], nullptr, nullptr, FALSE, 0, nullptr, folder.c_str(), &startup,
+                          &info) != FALSE;
+}
+
+DWORD Process::ExitCode(DWORD limitMs) const
+{
+    DWORD code = StillRunning;
+    const bool ended = info.hProcess != nullptr && WaitForSingleObject(info.hProcess, limitMs) == WAIT_OBJECT_0;
+    return ended && GetExitCodeProcess(info.hProcess, &code) ? code : StillRunning;
+}
+
+bool Process::Hold()
+{
+    // A thread stops some time after SuspendThread returns; reading its
+    // context waits until it has.
+    CONTEXT context = {};
+    context.ContextFlags = CONTEXT_CONTROL;
+    return SuspendThread(info.hThread) != DWORD(-1) && GetThreadContext(info.hThread, &context);
+}
+
+HWND FindDialog(DWORD processId, int with, int without, DWORD limitMs)
+{
+    HWND found = nullptr;
+    WaitUntil([&] {
+        for (found = nullptr; (found = FindWindowExA(nullptr, found, "#32770", nullptr)) != nullptr;) {
+            DWORD owner = 0;
+            GetWindowThreadProcessId(found, &owner);
+            if (owner == processId && IsWindowVisible(found) && GetDlgItem(found, with) &&
+                (without == 0 || !GetDlgItem(found, without))) {
+                return true;
+            }
+        }
+        return false;
+    }, limitMs);
+    return found;
+}
+
+std::string TextOf(HWND window)
+{
+    char text[1024] = "";  // asked of the window itself: its text may live in another process
+    SendMessageA(window, WM_GETTEXT, sizeof text, reinterpret_cast<LPARAM>(text));
+    return text;
+}
+
+std::string Selected(HWND dialog, int listId)
+{
+    // The ANSI CB_GETLBTEXT does not cross processes; the wide one does.
+    const LRESULT index = SendDlgItemMessageW(dialog, listId, CB_GETCURSEL, 0, 0);
+    wchar_t text[64] = L"<none>";
+    if (index >= 0 && SendDlgItemMessageW(dialog, listId, CB_GETLBTEXTLEN, index, 0) < 64) {
+        SendDlgItemMessageW(dialog, listId, CB_GETLBTEXT, index, reinterpret_cast<LPARAM>(text));
+    }
+    return std::string(text, text + wcslen(text));
+}
+
+HWND Focus(HWND dialog)
+{
+    GUITHREADINFO thread = {};
+    thread.cbSize = sizeof thread;
+    return GetGUIThreadInfo(GetWindowThreadProcessId(dialog, nullptr), &thread) ? thread.hwndFocus : nullptr;
+}
+
+Icon ReadIcon(HWND iconControl)
+{
+    Icon icon = Icon::None;
+    WaitUntil([&] { return (icon = ShownIcon(iconControl)) != Icon::None; }, 5000);  // it may not be painted yet
+    return icon;
+}
+
+std::vector<DWORD> ScreenPixels(const RECT& rect)
+{
+    return Drawn(rect.right - rect.left, rect.bottom - rect.top, [&](HDC memory) {
+        HDC screen = GetDC(nullptr);
+        BitBlt(memory, 0, 0, rect.right - rect.left, rect.bottom - rect.top, screen, rect.left, rect.top, SRCCOPY);
+        ReleaseDC(nullptr, screen);
+    });
+}
+
+void PressKey(HWND dialog, UINT virtualKey, bool alt)
+{
+    HWND target = Focus(dialog) ? Focus(dialog) : dialog;
+    const LPARAM data = 1 | LPARAM(MapVirtualKeyA(virtualKey, MAPVK_VK_TO_VSC)) << 16 | (alt ? 1L << 29 : 0);
+    PostMessageA(target, alt ? WM_SYSKEYDOWN : WM_KEYDOWN, virtualKey, data);
+    PostMessageA(target, alt ? WM_SYSKEYUP : WM_KEYUP, virtualKey, data | 3L << 30);
+}
+
+void Type(HWND dialog, int id, const char* characters)
+{
+    HWND field = GetDlgItem(dialog, id);
+    PostMessageA(field, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(2, 2));
+    PostMessageA(field, WM_LBUTTONUP, 0, MAKELPARAM(2, 2));
+    PostMessageA(field, EM_SETSEL, 0x7FFF, 0x7FFF);  // as the End key puts it
+    for (const char* c = characters; *c != '\0'; ++c) {
+        PostMessageA(field, WM_CHAR, static_cast<unsigned char>(*c), 1);
+    }
+}
+
+bool Paste(HWND dialog, int id, const char* text)
+{
+    HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, strlen(text) + 1);
+    if (memory == nullptr || !OpenClipboard(nullptr)) {
+        GlobalFree(memory);
+        return false;
+    }
+    strcpy(static_cast<char*>(GlobalLock(memory)), text);
+    GlobalUnlock(memory);
+    EmptyClipboard();
+    SetClipboardData(CF_TEXT, memory);
+    CloseClipboard();
+    PostMessageA(GetDlgItem(dialog, id), EM_SETSEL, 0, -1);
+    PostMessageA(GetDlgItem(dialog, id), *text != '\0' ? WM_PASTE : WM_CLEAR, 0, 0);
+    // The field reads the clipboard when it gets to the paste: a next paste
+    // must not change the clipboard before.
+    return WaitUntil([&] { return ItemText(dialog, id) == text; });
+}
+
+bool Barrier(HWND settings)
+{
+    // A posted change of the DMA list's item data, which the program never
+    // uses, is read back once the thread has got to it.
+    static LPARAM token = 0x5E70;
+    HWND list = GetDlgItem(settings, IDX_SET_DMA_LIST);
+    PostMessageA(list, CB_SETITEMDATA, 0, ++token);
+    return WaitUntil([&] { return IsWindow(list) && SendMessageA(list, CB_GETITEMDATA, 0, 0) == token; });
+}
+
+void PrintTo(const RunEnd& end, std::ostream* out)
+{
+    const char* const icons[] = {"no", "information", "exclamation", "question"};
+    *out << "{\"" << end.title << "\", \"" << end.text << "\", " << icons[int(end.icon)] << " icon, exit code "
+         << end.exitCode << "}";
+}
+
+RunEnd FollowToEnd(Process& setup)
+{
+    RunEnd end;
+    HWND box = nullptr;
+    while (WaitUntil([&] { return (box = FindDialog(setup.Id(), IDOK)) != nullptr || !setup.Running(); }) &&
+           box != nullptr && CloseMessage(box, &end)) {
+    }
+    end.exitCode = setup.ExitCode(0);
+    return end;
+}
+
+RunEnd MessagesShown(Process& setup, HWND settings)
+{
+    RunEnd shown;
+    HWND box = nullptr;
+    while (Barrier(settings) && (box = FindDialog(setup.Id(), IDOK)) != nullptr && CloseMessage(box, &shown)) {
+    }
+    return shown;
+}
+
+}  // namespace harness

@@ -1,0 +1,118 @@
+// Drives setupb.exe from a second Win32 process as a person would, and lays
+// out and reads back what the program owns: its files, its registry keys and
+// the VlnCD service. Shared by every test and tool; it asserts nothing itself.
+#ifndef SETUPB_TESTS_HARNESS_H
+#define SETUPB_TESTS_HARNESS_H
+
+#include <windows.h>
+
+#include <map>
+#include <optional>
+#include <ostream>
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace harness {
+
+constexpr DWORD WaitMs = 20000;            // the limit of every wait
+constexpr DWORD StillRunning = 0xFFFFFFFF;  // an exit code no run of the program returns
+
+template <typename Condition>
+bool WaitUntil(Condition done, DWORD limitMs = WaitMs)
+{
+    for (const ULONGLONG end = GetTickCount64() + limitMs; !done(); Sleep(10)) {
+        if (GetTickCount64() >= end) {
+            return false;
+        }
+    }
+    return true;
+}
+
+// Files, by Windows path (Wine shows the Linux root as Z:).
+std::string WindowsPath(std::string unixPath);
+extern const std::string kBuiltSetup, kSystemDir, kInstalledSetup, kInstalledDriver;
+std::string ReadBytes(const std::string& path);  // "<missing>" when it cannot be read
+bool WriteBytes(const std::string& path, const std::string& bytes);
+bool PrepareDiskette(const char* driver);  // A: holds the built setupb.exe and, unless null, this driver
+
+// Registry values under HKEY_LOCAL_MACHINE, of any type and length, as an ANSI program sees them.
+using Value = std::pair<DWORD, std::string>;  // type, data
+using Values = std::map<std::string, Value>;
+using Key = std::optional<Values>;  // nothing: the key does not exist
+extern const char kServiceKey[], kParametersKey[];
+inline std::string SiblingKey(int index)  // 0 to 4: vlnpx11 to vlnpx15
+{
+    return "System\\CurrentControlSet\\Services\\vlnpx1" + std::to_string(index + 1);
+}
+inline Value Dword(DWORD value) { return {REG_DWORD, std::string(reinterpret_cast<const char*>(&value), 4)}; }
+inline Value Text(DWORD type, const char* text) { return {type, std::string(text) + '\0'}; }
+Values ParameterValues(DWORD dma, DWORD irq, DWORD port, DWORD buffer, DWORD audio, DWORD lock);
+Key ReadKey(const std::string& path);
+bool StoreValues(const std::string& path, const Values& values);  // creates the key when needed
+// Nobody may change the key (reading still works), or all may again; kept by the running wineserver only.
+bool DenyChanges(const std::string& path, bool denied = true);
+
+struct ServiceConfig {
+    DWORD type, start, errorControl;
+    std::string image, group;
+};
+std::optional<ServiceConfig> QueryService();  // the VlnCD service as the service manager has it
+// Nothing of an installation left: no service, no service or sibling keys, no installed files.
+bool ResetMachine();
+
+class Process {  // one run of a program, started in its own folder
+public:
+    Process() = default;
+    Process(const Process&) = delete;
+    Process& operator=(const Process&) = delete;
+    ~Process();  // ends a run that a failed test left behind
+    bool Start(const std::string& program, const char* tail = "");
+    DWORD Id() const { return info.dwProcessId; }
+    bool Running() const { return ExitCode(0) == StillRunning; }
+    DWORD ExitCode(DWORD limitMs = WaitMs) const;  // the full 32-bit code, or StillRunning
+    // Holds the program's thread still: what is posted meanwhile is handled before its next timer tick.
+    bool Hold();
+    void Release() { ResumeThread(info.hThread); }
+
+private:
+    PROCESS_INFORMATION info = {};
+};
+
+// A visible dialog of the process holding control `with` and not `without`, waited for.
+HWND FindDialog(DWORD processId, int with, int without = 0, DWORD limitMs = 0);
+inline HWND WaitDialog(DWORD process, int with, int without = 0) { return FindDialog(process, with, without, WaitMs); }
+std::string TextOf(HWND window);
+inline std::string ItemText(HWND dialog, int id) { return TextOf(GetDlgItem(dialog, id)); }
+std::string Selected(HWND dialog, int listId);  // the drop-down list's selected entry
+inline bool Checked(HWND dialog, int id) { return SendDlgItemMessageA(dialog, id, BM_GETCHECK, 0, 0) == BST_CHECKED; }
+HWND Focus(HWND dialog);  // the focused control of the dialog's thread
+enum class Icon { None, Information, Exclamation, Question };
+Icon ReadIcon(HWND iconControl);                    // the system icon shown; waits a while for it to be painted
+std::vector<DWORD> ScreenPixels(const RECT& rect);  // 0x00RRGGBB, row by row
+
+inline void Click(HWND dialog, int id) { PostMessageA(GetDlgItem(dialog, id), BM_CLICK, 0, 0); }
+void PressKey(HWND dialog, UINT virtualKey, bool alt = false);  // posted to the focused control
+void Type(HWND dialog, int id, const char* characters);          // a click into the field, the caret at its end
+bool Paste(HWND dialog, int id, const char* text);               // replaces the text; no key filter sees it
+// Returns once the settings dialog's thread has handled all that was posted
+// to it before; a message box opened meanwhile is on the screen by then.
+bool Barrier(HWND settings);
+
+struct RunEnd {  // the message boxes a run showed (each read, then closed with Enter), its exit code
+    std::string title, text;  // of each box, joined by " | "
+    Icon icon = Icon::None;
+    DWORD exitCode = StillRunning;
+    bool operator==(const RunEnd& o) const
+    {
+        return title == o.title && text == o.text && icon == o.icon && exitCode == o.exitCode;
+    }
+};
+inline RunEnd Silent(DWORD exitCode) { return {"", "", Icon::None, exitCode}; }  // no message on the way
+void PrintTo(const RunEnd& end, std::ostream* out);
+RunEnd FollowToEnd(Process& setup);
+RunEnd MessagesShown(Process& setup, HWND settings);  // the boxes open once the dialog has handled what was posted
+
+}  // namespace harness
+
+#endif

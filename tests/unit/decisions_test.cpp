@@ -1,0 +1,106 @@
+// The program's pure decisions, row by row: run mode, pre-flight, language,
+// placement, the settings fields' texts.
+#include <gtest/gtest.h>
+
+#include "dialogs/placement.h"
+#include "dialogs/settings_dialog.h"
+#include "flow/preflight.h"
+#include "resource.h"
+#include "text/ui_language.h"
+
+namespace {
+
+// Only the first character of the command tail counts. The outcome for each
+// (copy, driver source, driver target) from 000 to 111: D done, F failed,
+// C cancelled, ? the driver-present question.
+TEST(Preflight, TheRunModeAndTheFactsFoundDecide)
+{
+    const std::pair<const char*, const char*> rows[] = {
+        {"", "FDFDFFD?"}, {"x1", "FDFDFFD?"}, {" 1", "FDFDFFD?"}, {"3", "FDFDFFD?"},  // by hand
+        {"1", "CCCCCCDD"}, {"12", "CCCCCCDD"},                                        // install
+        {"2", "CDCDCCCC"}, {"21", "CDCDCCCC"}};                                       // reconfigure
+    for (const auto& [tail, outcomes] : rows) {
+        for (int facts = 0; facts < 8; ++facts) {
+            int ask = 7;
+            const Outcome outcome =
+                PreflightTableOutcome(RunModeFromTail(tail), facts >> 2, facts >> 1 & 1, facts & 1, &ask);
+            EXPECT_EQ("DFC?"[ask ? 3 : outcome], outcomes[facts]) << "tail \"" << tail << "\", facts " << facts;
+        }
+    }
+}
+
+TEST(UiLanguage, TheWholeLocaleIdChoosesTheBlock)
+{
+    const struct {
+        LCID locale;
+        int base;
+    } rows[] = {
+        {0x0407, BASE_GERMAN},   {0x0807, BASE_GERMAN},   {0x0C07, BASE_GERMAN},   {0x040C, BASE_FRENCH},
+        {0x080C, BASE_FRENCH},   {0x0C0C, BASE_FRENCH},   {0x100C, BASE_FRENCH},   {0x0410, BASE_ITALIAN},
+        {0x0810, BASE_ITALIAN},  {0x040A, BASE_SPANISH},  {0x080A, BASE_SPANISH},  {0x0C0A, BASE_SPANISH},
+        {0x140C, BASE_ENGLISH},  {0x2C0A, BASE_ENGLISH},  {0x0816, BASE_ENGLISH},  {0x0409, BASE_ENGLISH},
+        {0x10407, BASE_ENGLISH},  // German with the phone-book sort order
+        {0x1040A, BASE_ENGLISH},
+    };
+    for (const auto& row : rows) {
+        EXPECT_EQ(UiLanguage(row.locale).GetStringBase(), row.base) << std::hex << "locale 0x" << row.locale;
+    }
+}
+
+TEST(Placement, CentredOverTheOwnerWhereItFramesTheDialogElseTheScreenAndKeptOnIt)
+{
+    const struct {
+        const char* what;
+        RECT dialog, owner;
+        int screenWidth, screenHeight;
+        LONG x, y;
+    } rows[] = {
+        {"owner larger than the dialog", {0, 0, 400, 200}, {100, 50, 700, 450}, 1024, 768, 200, 150},
+        {"dialog not at the origin, odd sizes", {22, 50, 422, 250}, {100, 50, 701, 451}, 1024, 768, 200, 150},
+        {"owner just as large", {0, 0, 400, 200}, {10, 30, 410, 230}, 1024, 768, 10, 30},
+        {"owner narrower and shorter", {0, 0, 400, 200}, {100, 50, 399, 249}, 1024, 768, 312, 284},
+        {"owner wider and taller than the screen", {0, 0, 400, 200}, {-50, -50, 1100, 850}, 1024, 768, 312, 284},
+        {"owner off the left and top edges", {0, 0, 400, 200}, {-700, -390, -100, 10}, 1024, 768, 0, 0},
+        {"owner off the right and bottom edges", {0, 0, 400, 200}, {900, 500, 1500, 900}, 1024, 768, 624, 568},
+        {"no owner, screen of unknown width: 640", {0, 0, 400, 200}, {0, 0, 0, 0}, 0, 768, 120, 284},
+        {"no owner, screen of unknown height: 480", {0, 0, 400, 200}, {0, 0, 0, 0}, 1024, 0, 312, 140},
+        {"unknown size, owner within it", {0, 0, 400, 200}, {10, 10, 610, 410}, 0, 0, 110, 110},
+        {"dialog larger than the screen", {0, 0, 800, 600}, {0, 0, 0, 0}, 640, 480, 0, 0},
+    };
+    for (const auto& row : rows) {
+        const POINT position = CentredPosition(row.dialog, row.owner, row.screenWidth, row.screenHeight);
+        EXPECT_EQ(position.x, row.x) << row.what;
+        EXPECT_EQ(position.y, row.y) << row.what;
+    }
+}
+
+// The port field takes up to three hexadecimal digits in capitals, at most
+// 3FF; the buffer field up to two decimal digits, 2 to 64. While typing, a
+// text of full length is compared character by character: "6x" warns too.
+TEST(SettingsFields, TextsWarnWhileTypedAndAreTakenOrRefusedAtSetup)
+{
+    constexpr long Refused = -1;
+    const struct {
+        bool port;
+        const char* text;
+        int warns;
+        long value;
+    } rows[] = {
+        {true, "300", 0, 0x300}, {true, "3FF", 0, 0x3FF}, {true, "0", 0, 0},      {true, "2A0", 0, 0x2A0},
+        {true, "0B", 0, 0xB},    {true, "40", 0, 0x40},   {true, "400", 1, Refused}, {true, "G00", 1, Refused},
+        {true, "", 0, Refused},  {true, "3G", 0, Refused}, {true, "3ff", 0, Refused}, {true, "1000", 0, Refused},
+        {false, "20", 0, 20},    {false, "2", 0, 2},      {false, "02", 0, 2},     {false, "64", 0, 64},
+        {false, "6", 0, 6},      {false, "65", 1, Refused}, {false, "6x", 1, Refused}, {false, "70", 1, Refused},
+        {false, "1", 0, Refused}, {false, "00", 0, Refused}, {false, "", 0, Refused}, {false, "2x", 0, Refused},
+        {false, "100", 0, Refused},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(std::string(row.port ? "port \"" : "buffer \"") + row.text + "\"");
+        DWORD buffer = 0;
+        const int taken = row.port ? PortTextAccepted(row.text) : BufferTextAccepted(row.text, &buffer);
+        EXPECT_EQ(row.port ? PortTextOutOfRange(row.text) : BufferTextOutOfRange(row.text), row.warns);
+        EXPECT_EQ(taken ? long(row.port ? PortTextValue(row.text) : buffer) : Refused, row.value);
+    }
+}
+
+}  // namespace
