@@ -1,4 +1,6 @@
-/* Every resource id of setupb.exe, shared by the resource scripts and the code. */
+/* Every resource id of setupb.exe, shared by the resource scripts and the code.
+ * A control id's prefix says its kind: IDT_ static text, IDB_ button, IDC_
+ * combo box, IDE_ edit field, IDI_ icon. */
 #ifndef SETUPB_RESOURCE_H
 #define SETUPB_RESOURCE_H
 
@@ -13,9 +15,9 @@
 /* Settings dialog (VlnCDSetDlg). */
 #define IDT_SET_DESCRIPTION     201
 #define IDT_SET_DMA_LABEL       202
-#define IDX_SET_DMA_LIST        102
+#define IDC_SET_DMA_LIST        102
 #define IDT_SET_IRQ_LABEL       203
-#define IDX_SET_IRQ_LIST        104
+#define IDC_SET_IRQ_LIST        104
 #define IDT_SET_AUDIO_LABEL     204
 #define IDB_SET_STEREO          106
 #define IDB_SET_MONO            107

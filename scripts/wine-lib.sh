@@ -76,7 +76,13 @@ wine_prepare() {
   exec 9>"$WINEPREFIX.lock"
   flock 9
   wine_display_alive || wine_start_display || exit 1
-  if [ ! -f "$WINEPREFIX/system.reg" ] || [ ! -f "$WINEPREFIX/.setupb-prepared" ]; then
+  if [ ! -f "$WINEPREFIX/.setupb-prepared" ]; then
+    # A prefix without the mark was cut short while being made (a killed
+    # wineboot leaves one that never completes): make it again from nothing.
+    if [ -d "$WINEPREFIX" ]; then
+      wineserver -k >/dev/null 2>&1 || true
+      rm -rf "$WINEPREFIX"
+    fi
     "$WINE_LOADER" wineboot --init >/dev/null 2>&1
     # Without a window manager Wine waits up to 2 s each time a managed
     # window hides: every window of the prefix is unmanaged.
@@ -100,12 +106,14 @@ wine_prepare() {
 # Runs a Windows program in the prepared prefix and prints its output without
 # carriage returns. The output goes through files: Wine's background processes
 # (services, explorer) inherit it and would hold a pipe open after the program
-# has ended. Returns the program's exit status.
+# has ended. WINE_LOCALE, when set, is the program's LC_ALL (Wine takes the
+# system locale from it): given to Wine alone, so that the shell does not try
+# a locale this machine may not have. Returns the program's exit status.
 wine_run() {
   local out err status=0
   out=$(mktemp)
   err=$(mktemp)
-  "$WINE_LOADER" "$@" >"$out" 2>"$err" </dev/null || status=$?
+  env ${WINE_LOCALE:+LC_ALL="$WINE_LOCALE"} "$WINE_LOADER" "$@" >"$out" 2>"$err" </dev/null || status=$?
   tr -d '\r' <"$out"
   tr -d '\r' <"$err" >&2
   rm -f "$out" "$err"

@@ -1,5 +1,5 @@
-// The six driver settings in memory and in the registry, the layout of the
-// driver's service key, and the two choice lists of the settings dialog.
+// The six driver settings: in memory, in the registry's Parameters key, and
+// as the settings dialog shows them (list entries and texts), both ways.
 #ifndef SETUPB_CONFIG_DRIVER_PARAMETERS_H
 #define SETUPB_CONFIG_DRIVER_PARAMETERS_H
 
@@ -14,7 +14,9 @@ struct DriverParameters {
     DWORD DoorLock;       // 0 unlocked, 1 locked
 };
 
-extern DriverParameters driverParameters;
+// The settings of this run: zero at start, read from the registry when the
+// settings dialog opens, set by its Setup, written by the registration.
+extern DriverParameters driverSettings;
 
 // A row of a registry value table. Type and size are in/out: a query of the
 // row stores the type and length of the value as it was found.
@@ -25,11 +27,6 @@ struct RegistryValueSpec {
     DWORD dataSize;
 };
 
-constexpr int ServiceValueCount = 5;
-constexpr int ParameterValueCount = 6;
-extern RegistryValueSpec serviceValueTable[ServiceValueCount];
-extern RegistryValueSpec parameterValueTable[ParameterValueCount];
-
 // One entry of a settings-dialog drop-down list: its text and the value the
 // driver parameter takes. The list index is the table index.
 struct ChoiceEntry {
@@ -37,29 +34,37 @@ struct ChoiceEntry {
     DWORD value;
 };
 
-constexpr int DmaChoiceCount = 4;
-constexpr int IrqChoiceCount = 5;
-extern const ChoiceEntry dmaChoiceList[DmaChoiceCount];
-extern const ChoiceEntry irqChoiceList[IrqChoiceCount];
+inline constexpr ChoiceEntry dmaChoiceList[] = {{"5", 5}, {"6", 6}, {"7", 7}, {"Non DMA", 0}};
+inline constexpr ChoiceEntry irqChoiceList[] = {{"3", 3}, {"5", 5}, {"9", 9}, {"10", 10}, {"11", 11}};
 
-// Capacity of the port and buffer texts: 3 hexadecimal or 2 decimal digits.
+// The port field holds up to 3 hexadecimal digits, the buffer field up to 2
+// decimal ones; either text fits ParameterTextCapacity with its terminator.
+constexpr int PortTextLimit = 3;
+constexpr int BufferTextLimit = 2;
 constexpr int ParameterTextCapacity = 4;
-extern const char defaultPortText[];
-extern const char defaultBufferText[];
 
-extern const char driverServiceKeyPath[];
-extern const char parametersKeyName[];
-extern const char driverServiceName[];
-extern const char driverLoadOrderGroup[];
-extern const char driverImagePath[];
+extern const char driverServiceKeyPath[];  // under HKEY_LOCAL_MACHINE
+extern const char parametersKeyName[];     // the service key's subkey
 
-// Index of value in a choice list, or fallback when the list lacks it.
-int ChoiceIndexForValue(const ChoiceEntry* list, int count, DWORD value, int fallback);
-
-// Reads the stored settings into driverParameters and turns them into the
+// Reads the stored settings into driverSettings and turns them into the
 // settings dialog's initial selections; defaults where nothing can be read.
 // portText and bufferText hold ParameterTextCapacity characters.
 void ReadDriverParameters(int* dmaIndex, int* irqIndex, char* portText, char* bufferText, int* audioMode,
                           int* doorLock);
+
+// Writes driverSettings into the opened Parameters key as six 4-byte
+// REG_DWORDs; 0, or the status of the first write that fails.
+LONG WriteDriverParameters(HKEY parametersKey);
+
+// The port and buffer fields. The characters keys may enter: hexadecimal,
+// decimal digits. While typing: 1 for a text of full length that is too large.
+// At Setup: 1 when the text may be stored.
+int PortCharacterAccepted(signed char character);
+int BufferCharacterAccepted(signed char character);
+int PortTextOutOfRange(const char* text);
+int BufferTextOutOfRange(const char* text);
+int PortTextAccepted(const char* text);
+int BufferTextAccepted(const char* text, DWORD* value);  // value: the number, also when refused
+DWORD PortTextValue(const char* text);                   // one hexadecimal digit per character
 
 #endif

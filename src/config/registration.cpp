@@ -1,38 +1,44 @@
 #include "config/registration.h"
 
-const char* const siblingServiceKeys[SiblingServiceCount] = {
-    "System\\CurrentControlSet\\Services\\vlnpx11",
-    "System\\CurrentControlSet\\Services\\vlnpx12",
-    "System\\CurrentControlSet\\Services\\vlnpx13",
-    "System\\CurrentControlSet\\Services\\vlnpx14",
-    "System\\CurrentControlSet\\Services\\vlnpx15",
-};
+#include <iterator>
+
+#include "config/driver_parameters.h"
 
 namespace {
 
+const char driverServiceName[] = "VlnCD";
+const char driverLoadOrderGroup[] = "SCSI CDROM Class";
+const char driverImagePath[] = "System32\\Drivers\\VLNCDRVR.SYS";
+
+DWORD serviceTypeValue = 1;   // kernel-mode driver
+DWORD serviceStartValue = 0;  // boot start
+DWORD serviceErrorValue = 1;  // normal error control
+
+RegistryValueSpec serviceValueTable[] = {
+    {"Type", REG_DWORD, &serviceTypeValue, sizeof(DWORD)},
+    {"Start", REG_DWORD, &serviceStartValue, sizeof(DWORD)},
+    {"ErrorControl", REG_DWORD, &serviceErrorValue, sizeof(DWORD)},
+    {"Group", REG_SZ, const_cast<char*>(driverLoadOrderGroup), sizeof driverLoadOrderGroup},
+    {"ImagePath", REG_EXPAND_SZ, const_cast<char*>(driverImagePath), sizeof driverImagePath},
+};
+
+const char* const siblingServiceKeys[] = {
+    "System\\CurrentControlSet\\Services\\vlnpx11", "System\\CurrentControlSet\\Services\\vlnpx12",
+    "System\\CurrentControlSet\\Services\\vlnpx13", "System\\CurrentControlSet\\Services\\vlnpx14",
+    "System\\CurrentControlSet\\Services\\vlnpx15",
+};
+
 DWORD siblingStartValue = 0;
+RegistryValueSpec siblingStartSpec = {"Start", REG_DWORD, &siblingStartValue, sizeof(DWORD)};
 
 constexpr DWORD ServiceDisabled = 4;  // SERVICE_DISABLED as a Start value
 
-LONG WriteRows(HKEY key, const RegistryValueSpec* table, int count)
+LONG WriteServiceValues(HKEY key)
 {
-    for (int row = 0; row < count; ++row) {
-        const LONG status = RegSetValueExA(key, table[row].valueName, 0, table[row].valueType,
-                                           static_cast<const BYTE*>(table[row].data), table[row].dataSize);
-        if (status != ERROR_SUCCESS) {
-            return status;
-        }
-    }
-    return ERROR_SUCCESS;
-}
-
-// The driver reads six REG_DWORDs: whatever type or length a malformed stored
-// value left in a row, each is written back as exactly its 4-byte field.
-LONG WriteParameterRows(HKEY key)
-{
-    for (int row = 0; row < ParameterValueCount; ++row) {
-        const LONG status = RegSetValueExA(key, parameterValueTable[row].valueName, 0, REG_DWORD,
-                                           static_cast<const BYTE*>(parameterValueTable[row].data), sizeof(DWORD));
+    for (size_t row = 0; row < std::size(serviceValueTable); ++row) {
+        const RegistryValueSpec& value = serviceValueTable[row];
+        const LONG status = RegSetValueExA(key, value.valueName, 0, value.valueType,
+                                           static_cast<const BYTE*>(value.data), value.dataSize);
         if (status != ERROR_SUCCESS) {
             return status;
         }
@@ -45,6 +51,23 @@ LONG CreateKey(HKEY parent, const char* path, HKEY* key)
     DWORD disposition = 0;  // created or opened: either will do
     return RegCreateKeyExA(parent, path, 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS, nullptr, key,
                            &disposition);
+}
+
+// Creates the VlnCD service; any failure (it may exist already) is ignored.
+void CreateDriverService()
+{
+    SC_HANDLE manager = OpenSCManagerA(nullptr, nullptr, SC_MANAGER_ALL_ACCESS);
+    if (manager == nullptr) {
+        return;
+    }
+    // Fails when the service exists from an earlier installation: ignored.
+    SC_HANDLE service = CreateServiceA(manager, driverServiceName, driverServiceName, SERVICE_ALL_ACCESS,
+                                       SERVICE_KERNEL_DRIVER, SERVICE_BOOT_START, SERVICE_ERROR_NORMAL,
+                                       driverImagePath, driverLoadOrderGroup, nullptr, nullptr, nullptr, nullptr);
+    if (service != nullptr) {
+        CloseServiceHandle(service);
+    }
+    CloseServiceHandle(manager);
 }
 
 // One sibling: 0 when it is dealt with (disabled, already off, not installed,
@@ -76,21 +99,31 @@ LONG DisableSibling(const char* keyPath)
     return status;
 }
 
-}  // namespace
+// Sets Start to 4 (disabled) on each installed sibling that would start.
+LONG DisableSiblingServices()
+{
+    for (size_t sibling = 0; sibling < std::size(siblingServiceKeys); ++sibling) {
+        const LONG status = DisableSibling(siblingServiceKeys[sibling]);
+        if (status != ERROR_SUCCESS) {
+            return status;
+        }
+    }
+    return ERROR_SUCCESS;
+}
 
-RegistryValueSpec siblingStartSpec = {"Start", REG_DWORD, &siblingStartValue, sizeof(DWORD)};
+}  // namespace
 
 LONG RegisterDriver()
 {
     HKEY serviceKey = nullptr;
     LONG status = CreateKey(HKEY_LOCAL_MACHINE, driverServiceKeyPath, &serviceKey);
     if (status == ERROR_SUCCESS) {
-        status = WriteRows(serviceKey, serviceValueTable, ServiceValueCount);
+        status = WriteServiceValues(serviceKey);
         if (status == ERROR_SUCCESS) {
             HKEY parametersKey = nullptr;
             status = CreateKey(serviceKey, parametersKeyName, &parametersKey);
             if (status == ERROR_SUCCESS) {
-                status = WriteParameterRows(parametersKey);
+                status = WriteDriverParameters(parametersKey);
                 RegCloseKey(parametersKey);
             }
         }
@@ -103,31 +136,4 @@ LONG RegisterDriver()
         status = DisableSiblingServices();
     }
     return status;
-}
-
-void CreateDriverService()
-{
-    SC_HANDLE manager = OpenSCManagerA(nullptr, nullptr, SC_MANAGER_ALL_ACCESS);
-    if (manager == nullptr) {
-        return;
-    }
-    // Fails when the service exists from an earlier installation: ignored.
-    SC_HANDLE service = CreateServiceA(manager, driverServiceName, driverServiceName, SERVICE_ALL_ACCESS,
-                                       SERVICE_KERNEL_DRIVER, SERVICE_BOOT_START, SERVICE_ERROR_NORMAL,
-                                       driverImagePath, driverLoadOrderGroup, nullptr, nullptr, nullptr, nullptr);
-    if (service != nullptr) {
-        CloseServiceHandle(service);
-    }
-    CloseServiceHandle(manager);
-}
-
-LONG DisableSiblingServices()
-{
-    for (int sibling = 0; sibling < SiblingServiceCount; ++sibling) {
-        const LONG status = DisableSibling(siblingServiceKeys[sibling]);
-        if (status != ERROR_SUCCESS) {
-            return status;
-        }
-    }
-    return ERROR_SUCCESS;
 }

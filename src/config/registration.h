@@ -5,19 +5,7 @@
 
 #include <windows.h>
 
-#include "config/driver_parameters.h"
-
-constexpr int SiblingServiceCount = 5;
-extern const char* const siblingServiceKeys[SiblingServiceCount];
-extern RegistryValueSpec siblingStartSpec;
-
 // 0 when every registry step succeeded, else the first failing status.
 LONG RegisterDriver();
-
-// Creates the VlnCD service; any failure (it may exist already) is ignored.
-void CreateDriverService();
-
-// Sets Start to 4 (disabled) on each installed sibling that would start.
-LONG DisableSiblingServices();
 
 #endif

@@ -2,18 +2,39 @@
 
 #include <string.h>
 
+#include "config/install_file.h"
 #include "dialogs/modal_dialog.h"
 #include "dialogs/placement.h"
-#include "flow/program_globals.h"
 #include "resource.h"
 #include "text/bounded_text.h"
 #include "text/catalogue.h"
 #include "text/text_scratch.h"
 
-CopyStep copyStep;
-
 namespace {
 
+// The request to copy the file of one step; wParam is the step, lParam 0.
+constexpr UINT WM_COPYSTEP = WM_USER + 1;
+
+constexpr UINT CopyTimerEvent = 1;
+constexpr UINT CopyTimerPeriodMs = 100;
+
+enum : int {
+    StepCopySetup = 0,   // the setup program is copied next
+    StepCopyDriver = 1,  // the driver file is copied next
+    StepDone = 2,        // both files are copied
+    StepAborted = -1,    // cancelled, or a copy failed
+};
+
+class CopyStep {
+public:
+    int GetStep() const { return step; }
+    void SetStep(int value) { step = value; }
+
+private:
+    int step = StepCopySetup;
+};
+
+CopyStep copyStep;
 UINT_PTR copyTimerId = 0;
 HBRUSH progressBrush = nullptr;
 
@@ -25,21 +46,16 @@ constexpr int BarHeight = 28;
 constexpr int PercentGap = 2;
 constexpr int PercentHeight = 20;
 
-HINSTANCE DialogInstance(HWND dialog)
-{
-    return reinterpret_cast<HINSTANCE>(GetWindowLongPtrA(dialog, GWLP_HINSTANCE));
-}
-
 INT_PTR OnInitDialog(HWND dialog)
 {
-    const HINSTANCE instance = DialogInstance(dialog);
+    const HINSTANCE instance = ModuleOf(dialog);
     SetWindowCatalogueText(dialog, instance, TXT_PRODUCT_TITLE);
     SetWindowCatalogueText(GetDlgItem(dialog, IDB_CANCEL), instance, TXT_CANCEL_BUTTON);
     // The copy may only end through Cancel: no Close in the window menu.
     DeleteMenu(GetSystemMenu(dialog, FALSE), SC_CLOSE, MF_BYCOMMAND);
     copyStep.SetStep(StepCopySetup);
     // Without a timer no step ever runs and only Cancel ends the dialog.
-    copyTimerId = SetTimer(dialog, CopyTimerId, CopyTimerPeriodMs, nullptr);
+    copyTimerId = SetTimer(dialog, CopyTimerEvent, CopyTimerPeriodMs, nullptr);
     progressBrush = CreateSolidBrush(GetSysColor(COLOR_ACTIVECAPTION));
     CentreOverOwner(dialog, GetWindow(dialog, GW_OWNER));
     return TRUE;
@@ -94,17 +110,7 @@ INT_PTR OnSysCommand(HWND dialog, WPARAM command)
     return EndDialogOnClose(dialog, command);
 }
 
-// Completes a line with the prefix already in it and a text of the record.
-// A text that does not fit leaves the prefix alone.
-void AppendRecordText(char* line, int length)
-{
-    if (length > 0) {
-        AppendTextTo(line, LineCapacity, textScratch.title);
-    }
-}
-
-}  // namespace
-
+// Paints the two lines, the bar and the percentage of a step.
 void PaintCopyProgress(HWND dialog, HBRUSH brush, int step)
 {
     RECT client = {0, 0, 0, 0};
@@ -112,7 +118,7 @@ void PaintCopyProgress(HWND dialog, HBRUSH brush, int step)
     const int width = client.right;
     const int height = client.bottom;
 
-    const HINSTANCE instance = DialogInstance(dialog);
+    const HINSTANCE instance = ModuleOf(dialog);
     char firstLine[LineCapacity];
     char secondLine[LineCapacity];
     LoadCatalogueText(instance, TXT_COPY_PREFIX, firstLine, LineCapacity);
@@ -133,8 +139,14 @@ void PaintCopyProgress(HWND dialog, HBRUSH brush, int step)
         percent = "100 %";
     }
     if (record != nullptr) {
-        AppendRecordText(firstLine, record->CopyNameTo(textScratch.title, TitleScratchCapacity));
-        AppendRecordText(secondLine, record->CopyTargetDirTo(textScratch.title, TitleScratchCapacity));
+        // The record's name and target directory come through the title part
+        // of textScratch; one that does not fit it leaves its line's prefix alone.
+        if (record->CopyNameTo(textScratch.title, TitleScratchCapacity) > 0) {
+            AppendTextTo(firstLine, LineCapacity, textScratch.title);
+        }
+        if (record->CopyTargetDirTo(textScratch.title, TitleScratchCapacity) > 0) {
+            AppendTextTo(secondLine, LineCapacity, textScratch.title);
+        }
     } else {
         firstLine[0] = '\0';
         secondLine[0] = '\0';
@@ -164,6 +176,8 @@ void PaintCopyProgress(HWND dialog, HBRUSH brush, int step)
     }
     EndPaint(dialog, &paint);
 }
+
+}  // namespace
 
 INT_PTR CALLBACK CopyProgressDialog(HWND dialog, UINT message, WPARAM wParam, LPARAM /*lParam*/)
 {

@@ -1,8 +1,8 @@
 #include "dialogs/driver_present_dialog.h"
 
+#include "config/install_file.h"
 #include "dialogs/modal_dialog.h"
 #include "dialogs/placement.h"
-#include "flow/program_globals.h"
 #include "resource.h"
 #include "text/catalogue.h"
 
@@ -11,7 +11,7 @@ namespace {
 INT_PTR OnInitDialog(HWND dialog)
 {
     CentreOverOwner(dialog, GetWindow(dialog, GW_OWNER));
-    const HINSTANCE instance = reinterpret_cast<HINSTANCE>(GetWindowLongPtrA(dialog, GWLP_HINSTANCE));
+    const HINSTANCE instance = ModuleOf(dialog);
     SetWindowCatalogueText(dialog, instance, TXT_PRODUCT_TITLE);
     SetWindowCatalogueText(GetDlgItem(dialog, IDT_INIT_QUESTION), instance, TXT_DRIVER_QUESTION);
     SetWindowCatalogueText(GetDlgItem(dialog, IDB_INIT_CURRENT), instance, TXT_CURRENT_BUTTON);

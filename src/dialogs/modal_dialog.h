@@ -1,10 +1,20 @@
-// Running a dialog template modally, and how every dialog ends itself.
+// Running a dialog template modally, how a dialog and the whole run end, and
+// how every dialog ends itself.
 #ifndef SETUPB_DIALOGS_MODAL_DIALOG_H
 #define SETUPB_DIALOGS_MODAL_DIALOG_H
 
 #include <windows.h>
 
-#include "flow/outcome.h"
+#include <stdint.h>
+
+// A dialog's result and the process exit code. After a confirmed Setup it may
+// also be a raw Win32 registry status from the registration.
+typedef int32_t Outcome;
+enum : Outcome {
+    OutcomeDone = 0,
+    OutcomeFailed = 1,
+    OutcomeCancelled = 2,
+};
 
 // Runs the named template modally; a dialog that cannot be created at all
 // ends as OutcomeFailed.

@@ -1,5 +1,13 @@
 #include "dialogs/placement.h"
 
+namespace {
+
+// Used when the screen reports no size on an axis.
+constexpr int FallbackScreenWidth = 640;
+constexpr int FallbackScreenHeight = 480;
+
+}  // namespace
+
 POINT CentredPosition(const RECT& dialogRect, const RECT& ownerRect, int screenWidth, int screenHeight)
 {
     const int width = dialogRect.right - dialogRect.left;

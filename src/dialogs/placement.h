@@ -4,14 +4,10 @@
 
 #include <windows.h>
 
-// Used when the screen reports no size on an axis.
-constexpr int FallbackScreenWidth = 640;
-constexpr int FallbackScreenHeight = 480;
-
 // The position for a dialog of rectangle dialogRect over ownerRect on a screen
-// of screenWidth by screenHeight (0 meaning unknown). On an axis where the
-// owner is smaller than the dialog or larger than the screen, the screen
-// takes the owner's place; the result is clamped to the screen.
+// of screenWidth by screenHeight (0 meaning unknown: 640 by 480 then). On an
+// axis where the owner is smaller than the dialog or larger than the screen,
+// the screen takes the owner's place; the result is clamped to the screen.
 POINT CentredPosition(const RECT& dialogRect, const RECT& ownerRect, int screenWidth, int screenHeight);
 
 // Moves the dialog (no resize, no z-order change). owner may be null.

@@ -1,29 +1,28 @@
 #include "dialogs/settings_dialog.h"
 
-#include <stdlib.h>
-#include <string.h>
+#include <iterator>
 
 #include "config/driver_parameters.h"
+#include "config/install_file.h"
 #include "config/registration.h"
 #include "dialogs/copy_progress_dialog.h"
 #include "dialogs/modal_dialog.h"
 #include "dialogs/placement.h"
-#include "flow/program_globals.h"
 #include "resource.h"
 #include "text/catalogue.h"
 #include "text/text_scratch.h"
+
+namespace {
+
+// The radio buttons are chosen as the first button's id plus the stored value.
+static_assert(IDB_SET_MONO == IDB_SET_STEREO + 1, "audio mode 1 is the button after stereo");
+static_assert(IDB_SET_LOCK == IDB_SET_UNLOCK + 1, "door lock 1 is the button after unlocked");
 
 int portWarningPending = 0;
 int bufferWarningPending = 0;
 WNDPROC savedPortEditProc = nullptr;
 WNDPROC savedBufferEditProc = nullptr;
 
-namespace {
-
-constexpr int PortTextLimit = 3;    // up to 0x3FF
-constexpr int BufferTextLimit = 2;  // up to 64
-constexpr DWORD SmallestBuffer = 2;
-constexpr DWORD LargestBuffer = 64;
 constexpr char Backspace = 8;
 
 // Each control and the catalogue text it shows, set in this order.
@@ -41,23 +40,6 @@ const ControlText controlTexts[] = {
     {IDT_SET_BUFFER_LABEL, TXT_BUFFER_LABEL},  {IDB_SET_SETUP, TXT_SETUP_BUTTON},
     {IDB_CANCEL, TXT_CANCEL_BUTTON},
 };
-constexpr int ControlTextCount = sizeof controlTexts / sizeof controlTexts[0];
-
-int IsDecimalDigit(signed char character)
-{
-    return character >= '0' && character <= '9';
-}
-
-int IsHexDigit(signed char character)
-{
-    return IsDecimalDigit(character) || (character >= 'a' && character <= 'f') ||
-           (character >= 'A' && character <= 'F');
-}
-
-HINSTANCE DialogInstance(HWND dialog)
-{
-    return reinterpret_cast<HINSTANCE>(GetWindowLongPtrA(dialog, GWLP_HINSTANCE));
-}
 
 void ShowInputError(HWND dialog)
 {
@@ -73,12 +55,21 @@ const char* ReadField(HWND dialog, int controlId)
     return textScratch.message;
 }
 
-void FillChoiceList(HWND dialog, int controlId, const ChoiceEntry* list, int count, int selected)
+template <size_t Count>
+void FillChoiceList(HWND dialog, int controlId, const ChoiceEntry (&list)[Count], int selected)
 {
-    for (int index = 0; index < count; ++index) {
+    for (size_t index = 0; index < Count; ++index) {
         SendDlgItemMessageA(dialog, controlId, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(list[index].text));
     }
     SendDlgItemMessageA(dialog, controlId, CB_SETCURSEL, static_cast<WPARAM>(selected), 0);
+}
+
+// The value of the list's selected entry, or the one given when none is selected.
+template <size_t Count>
+DWORD SelectedChoice(HWND dialog, int controlId, const ChoiceEntry (&list)[Count], DWORD unchanged)
+{
+    const LRESULT index = SendDlgItemMessageA(dialog, controlId, CB_GETCURSEL, 0, 0);
+    return index >= 0 && static_cast<size_t>(index) < Count ? list[index].value : unchanged;
 }
 
 // Passes a keystroke on to the field only when accepts() allows its
@@ -98,13 +89,13 @@ LRESULT FilterFieldMessage(WNDPROC saved, int (*accepts)(signed char), HWND fiel
 // Keys alone can put only hexadecimal digits into the port field.
 LRESULT CALLBACK PortCharFilter(HWND field, UINT message, WPARAM wParam, LPARAM lParam)
 {
-    return FilterFieldMessage(savedPortEditProc, IsHexDigit, field, message, wParam, lParam);
+    return FilterFieldMessage(savedPortEditProc, PortCharacterAccepted, field, message, wParam, lParam);
 }
 
 // Keys alone can put only decimal digits into the buffer field.
 LRESULT CALLBACK BufferCharFilter(HWND field, UINT message, WPARAM wParam, LPARAM lParam)
 {
-    return FilterFieldMessage(savedBufferEditProc, IsDecimalDigit, field, message, wParam, lParam);
+    return FilterFieldMessage(savedBufferEditProc, BufferCharacterAccepted, field, message, wParam, lParam);
 }
 
 WNDPROC SubclassField(HWND dialog, int controlId, WNDPROC filter)
@@ -119,9 +110,9 @@ INT_PTR OnInitDialog(HWND dialog)
     bufferWarningPending = 0;
     CentreOverOwner(dialog, GetWindow(dialog, GW_OWNER));
 
-    const HINSTANCE instance = DialogInstance(dialog);
+    const HINSTANCE instance = ModuleOf(dialog);
     SetWindowCatalogueText(dialog, instance, TXT_PRODUCT_TITLE);
-    for (int index = 0; index < ControlTextCount; ++index) {
+    for (size_t index = 0; index < std::size(controlTexts); ++index) {
         SetWindowCatalogueText(GetDlgItem(dialog, controlTexts[index].controlId), instance,
                                controlTexts[index].offset);
     }
@@ -134,8 +125,8 @@ INT_PTR OnInitDialog(HWND dialog)
     int doorLock = 0;
     ReadDriverParameters(&dmaIndex, &irqIndex, portText, bufferText, &audioMode, &doorLock);
 
-    FillChoiceList(dialog, IDX_SET_DMA_LIST, dmaChoiceList, DmaChoiceCount, dmaIndex);
-    FillChoiceList(dialog, IDX_SET_IRQ_LIST, irqChoiceList, IrqChoiceCount, irqIndex);
+    FillChoiceList(dialog, IDC_SET_DMA_LIST, dmaChoiceList, dmaIndex);
+    FillChoiceList(dialog, IDC_SET_IRQ_LIST, irqChoiceList, irqIndex);
     SendDlgItemMessageA(dialog, IDE_SET_PORT, EM_LIMITTEXT, PortTextLimit, 0);
     SetDlgItemTextA(dialog, IDE_SET_PORT, portText);
     SendDlgItemMessageA(dialog, IDE_SET_BUFFER, EM_LIMITTEXT, BufferTextLimit, 0);
@@ -170,36 +161,32 @@ void RefuseField(HWND dialog, int controlId)
 
 void OnSetup(HWND dialog)
 {
-    const LRESULT dmaIndex = SendDlgItemMessageA(dialog, IDX_SET_DMA_LIST, CB_GETCURSEL, 0, 0);
-    if (dmaIndex >= 0 && dmaIndex < DmaChoiceCount) {
-        driverParameters.DMAChannel = dmaChoiceList[dmaIndex].value;
-    }
-    const LRESULT irqIndex = SendDlgItemMessageA(dialog, IDX_SET_IRQ_LIST, CB_GETCURSEL, 0, 0);
-    if (irqIndex >= 0 && irqIndex < IrqChoiceCount) {
-        driverParameters.IRQChannel = irqChoiceList[irqIndex].value;
-    }
+    driverSettings.DMAChannel = SelectedChoice(dialog, IDC_SET_DMA_LIST, dmaChoiceList, driverSettings.DMAChannel);
+    driverSettings.IRQChannel = SelectedChoice(dialog, IDC_SET_IRQ_LIST, irqChoiceList, driverSettings.IRQChannel);
 
     const char* portText = ReadField(dialog, IDE_SET_PORT);
     if (!PortTextAccepted(portText)) {
         RefuseField(dialog, IDE_SET_PORT);
         return;
     }
-    driverParameters.IOPortAddress = PortTextValue(portText);
+    driverSettings.IOPortAddress = PortTextValue(portText);
 
+    // The buffer size is stored before its test, as the product always did:
+    // a size that Setup refuses stays in the settings until the next Setup.
     DWORD bufferSize = 0;
     const int bufferAccepted = BufferTextAccepted(ReadField(dialog, IDE_SET_BUFFER), &bufferSize);
-    driverParameters.BufferSize = bufferSize;
+    driverSettings.BufferSize = bufferSize;
     if (!bufferAccepted) {
         RefuseField(dialog, IDE_SET_BUFFER);
         return;
     }
 
-    driverParameters.AudioMode = IsDlgButtonChecked(dialog, IDB_SET_MONO) == BST_CHECKED ? 1 : 0;
-    driverParameters.DoorLock = IsDlgButtonChecked(dialog, IDB_SET_LOCK) == BST_CHECKED ? 1 : 0;
+    driverSettings.AudioMode = IsDlgButtonChecked(dialog, IDB_SET_MONO) == BST_CHECKED ? 1 : 0;
+    driverSettings.DoorLock = IsDlgButtonChecked(dialog, IDB_SET_LOCK) == BST_CHECKED ? 1 : 0;
 
     Outcome result = OutcomeDone;
     if (copyFiles != 0) {
-        result = RunModalDialog(DialogInstance(dialog), DLG_COPY_PROGRESS_NAME, dialog, CopyProgressDialog);
+        result = RunModalDialog(ModuleOf(dialog), DLG_COPY_PROGRESS_NAME, dialog, CopyProgressDialog);
     }
     if (result == OutcomeDone) {
         const HCURSOR previous = GetCursor();
@@ -231,68 +218,6 @@ void OnCommand(HWND dialog, int controlId, int notification)
 }
 
 }  // namespace
-
-int PortTextOutOfRange(const char* text)
-{
-    return strlen(text) == PortTextLimit && static_cast<signed char>(text[0]) > '3';
-}
-
-int BufferTextOutOfRange(const char* text)
-{
-    if (strlen(text) != BufferTextLimit) {
-        return 0;
-    }
-    const signed char first = static_cast<signed char>(text[0]);
-    const signed char second = static_cast<signed char>(text[1]);
-    return first > '6' || (first == '6' && second > '4');
-}
-
-int PortTextAccepted(const char* text)
-{
-    const size_t length = strlen(text);
-    if (length < 1 || length > PortTextLimit || PortTextOutOfRange(text)) {
-        return 0;
-    }
-    // Pasted text passes no key filter: every character must be a digit the
-    // conversion understands, or the driver would get a wrong port.
-    for (size_t index = 0; index < length; ++index) {
-        const signed char character = static_cast<signed char>(text[index]);
-        if (!IsDecimalDigit(character) && !(character >= 'A' && character <= 'F')) {
-            return 0;
-        }
-    }
-    return 1;
-}
-
-int BufferTextAccepted(const char* text, DWORD* value)
-{
-    *value = static_cast<DWORD>(atoi(text));
-    const size_t length = strlen(text);
-    if (length < 1 || length > BufferTextLimit) {
-        return 0;
-    }
-    for (size_t index = 0; index < length; ++index) {
-        if (!IsDecimalDigit(static_cast<signed char>(text[index]))) {
-            return 0;
-        }
-    }
-    return *value >= SmallestBuffer && *value <= LargestBuffer;
-}
-
-DWORD PortTextValue(const char* text)
-{
-    DWORD value = 0;
-    for (size_t index = 0; text[index] != '\0'; ++index) {
-        const signed char character = static_cast<signed char>(text[index]);
-        if (character >= 'A' && character <= 'Z') {
-            value += static_cast<DWORD>(character - 55);
-        } else if (IsDecimalDigit(character)) {
-            value += static_cast<DWORD>(character - '0');
-        }
-        value <<= 4;
-    }
-    return value >> 4;
-}
 
 INT_PTR CALLBACK SetupSettingsDialog(HWND dialog, UINT message, WPARAM wParam, LPARAM /*lParam*/)
 {

@@ -1,8 +1,7 @@
 #include "flow/preflight.h"
 
+#include "config/install_file.h"
 #include "dialogs/driver_present_dialog.h"
-#include "dialogs/modal_dialog.h"
-#include "flow/program_globals.h"
 #include "resource.h"
 
 RunMode RunModeFromTail(const char* commandTail)

@@ -4,7 +4,19 @@
 
 #include <windows.h>
 
-#include "flow/outcome.h"
+#include "dialogs/modal_dialog.h"
+
+// Taken from the first character of the command tail.
+typedef unsigned char RunMode;
+enum : RunMode {
+    ModeInteractive = 0,  // by hand: may ask, and shows a closing message
+    ModeInstall = 1,      // "1": install from the diskette for a calling installer
+    ModeReconfigure = 2,  // "2": reconfigure in the system directory for a calling installer
+};
+
+// This run's mode, set by PreflightDecision. Defined with the other
+// program-wide state in flow/program_globals.cpp.
+extern RunMode runMode;
 
 // Only the first character counts: "1" install, "2" reconfigure, else interactive.
 RunMode RunModeFromTail(const char* commandTail);

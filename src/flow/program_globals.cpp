@@ -1,10 +1,14 @@
-#include "flow/program_globals.h"
+// The program-wide state, each piece declared in the header of the layer
+// that uses it. Defined here, in one translation unit, so that static
+// initialisation builds the records in this order: the two product files,
+// then the language (which reads the system locale only after them).
+#include "config/install_file.h"
+#include "flow/preflight.h"
+#include "text/ui_language.h"
 
-// One translation unit, so that static initialisation builds the three records
-// in this order: the two install files, then the language.
 InstallFile setupProgramRecord("setupb.exe", nullptr);
 InstallFile driverRecord("vlncdrvr.sys", "drivers");
-UiLanguage uiLanguage;
+UiLanguage catalogueLanguage;
 
 RunMode runMode = ModeInteractive;
 int copyFiles = 0;

@@ -4,7 +4,6 @@
 #include "dialogs/modal_dialog.h"
 #include "dialogs/settings_dialog.h"
 #include "flow/preflight.h"
-#include "flow/program_globals.h"
 #include "resource.h"
 #include "text/catalogue.h"
 

@@ -1,12 +1,17 @@
 #include "text/catalogue.h"
 
-#include "flow/program_globals.h"
 #include "resource.h"
 #include "text/text_scratch.h"
+#include "text/ui_language.h"
+
+HINSTANCE ModuleOf(HWND window)
+{
+    return reinterpret_cast<HINSTANCE>(GetWindowLongPtrA(window, GWLP_HINSTANCE));
+}
 
 int CatalogueId(int offset)
 {
-    return CATALOGUE_ORIGIN + uiLanguage.GetStringBase() + offset;
+    return CATALOGUE_ORIGIN + catalogueLanguage.GetStringBase() + offset;
 }
 
 void LoadCatalogueText(HINSTANCE instance, int offset, char* buffer, int capacity)
@@ -25,7 +30,7 @@ void SetWindowCatalogueText(HWND window, HINSTANCE instance, int offset)
 void CatalogueMessageBox(HINSTANCE instance, HWND owner, int titleId, int textId, UINT style)
 {
     if (instance == nullptr) {
-        instance = reinterpret_cast<HINSTANCE>(GetWindowLongPtrA(owner, GWLP_HINSTANCE));
+        instance = ModuleOf(owner);
     }
     textScratch.title[0] = '\0';
     textScratch.message[0] = '\0';

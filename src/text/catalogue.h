@@ -4,6 +4,9 @@
 
 #include <windows.h>
 
+// The module a window belongs to, whose catalogue it shows.
+HINSTANCE ModuleOf(HWND window);
+
 // Catalogue id of an offset in the chosen language block.
 int CatalogueId(int offset);
 
@@ -15,8 +18,9 @@ void LoadCatalogueText(HINSTANCE instance, int offset, char* buffer, int capacit
 // the text of window.
 void SetWindowCatalogueText(HWND window, HINSTANCE instance, int offset);
 
-// Modal message box whose title and text are two catalogue ids. A null
-// instance means the owner's module. No result: no caller needs the button.
+// Modal message box whose title and text are two catalogue ids, loaded into
+// textScratch. A null instance means the owner's module. No result: no caller
+// needs the button.
 void CatalogueMessageBox(HINSTANCE instance, HWND owner, int titleId, int textId, UINT style);
 
 #endif

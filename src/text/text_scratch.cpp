@@ -1,3 +1,3 @@
 #include "text/text_scratch.h"
 
-TextScratch textScratch;
+ScratchTexts textScratch;

@@ -1,9 +1,18 @@
 #include "text/ui_language.h"
 
+#include <iterator>
+
 #include "resource.h"
 
+namespace {
+
+struct LocaleBlockRow {
+    WORD localeId;
+    int stringBase;
+};
+
 // Locales with a block of their own; every other locale reads English.
-const LocaleBlockRow localeBlockTable[LocaleBlockRowCount] = {
+const LocaleBlockRow localeBlockTable[] = {
     {0x040C, BASE_FRENCH},   // French (France)
     {0x080C, BASE_FRENCH},   // French (Belgium)
     {0x0C0C, BASE_FRENCH},   // French (Canada)
@@ -17,6 +26,8 @@ const LocaleBlockRow localeBlockTable[LocaleBlockRowCount] = {
     {0x0807, BASE_GERMAN},   // German (Switzerland)
     {0x0C07, BASE_GERMAN},   // German (Austria)
 };
+
+}  // namespace
 
 UiLanguage::UiLanguage() : UiLanguage(GetSystemDefaultLCID())
 {
@@ -32,7 +43,7 @@ void UiLanguage::SelectBlock()
     SetStringBase(BASE_ENGLISH);
     // The whole 32-bit id is compared, so a locale with a non-default sort
     // order matches no row and reads English.
-    for (int row = 0; row < LocaleBlockRowCount; ++row) {
+    for (size_t row = 0; row < std::size(localeBlockTable); ++row) {
         if (static_cast<LCID>(localeBlockTable[row].localeId) == systemLcid) {
             SetStringBase(localeBlockTable[row].stringBase);
         }

@@ -5,14 +5,6 @@
 
 #include <windows.h>
 
-struct LocaleBlockRow {
-    WORD localeId;
-    int stringBase;
-};
-
-constexpr int LocaleBlockRowCount = 12;
-extern const LocaleBlockRow localeBlockTable[LocaleBlockRowCount];
-
 class UiLanguage {
 public:
     // Selects the block for the system default locale.
@@ -21,14 +13,18 @@ public:
     explicit UiLanguage(LCID locale);
 
     int GetStringBase() const { return stringBase; }
-    void SetStringBase(int base) { stringBase = base; }
-    LCID SystemLcid() const { return systemLcid; }
 
 private:
+    void SetStringBase(int base) { stringBase = base; }
     void SelectBlock();
 
     LCID systemLcid;
     int stringBase;
 };
+
+// The language of every text the program shows. Built at start, after the
+// two product files' records: flow/program_globals.cpp defines them together
+// in that order.
+extern UiLanguage catalogueLanguage;
 
 #endif

@@ -1,6 +1,5 @@
-// Whole runs of the real setupb.exe: a first installation from the diskette,
-// every way of starting it and of leaving its dialogs, a machine that gets in
-// its way, the same installation repeated, and the language of its messages.
+// Whole runs of the real setupb.exe: a first installation from the diskette, every way of starting it and of
+// leaving its dialogs, a machine that gets in its way, the same installation repeated, its messages' language.
 #include <gtest/gtest.h>
 
 #include <stdlib.h>
@@ -30,10 +29,10 @@ TEST(Runs, FreshInstallShowsDefaultsCopiesBothFilesRegistersAndAsksForRestart)
     HWND settings = WaitDialog(setup.Id(), IDB_SET_SETUP);
     ASSERT_NE(settings, nullptr);
     EXPECT_EQ(TextOf(settings), kTitle);
-    EXPECT_EQ(Selected(settings, IDX_SET_DMA_LIST) + "," + Selected(settings, IDX_SET_IRQ_LIST), "5,10");
+    EXPECT_EQ(Selected(settings, IDC_SET_DMA_LIST) + "," + Selected(settings, IDC_SET_IRQ_LIST), "5,10");
     EXPECT_EQ(ItemText(settings, IDE_SET_PORT) + "," + ItemText(settings, IDE_SET_BUFFER), "300,20");
     EXPECT_TRUE(Checked(settings, IDB_SET_STEREO) && Checked(settings, IDB_SET_UNLOCK));
-    EXPECT_EQ(Focus(settings), GetDlgItem(settings, IDX_SET_DMA_LIST));
+    EXPECT_EQ(Focus(settings), GetDlgItem(settings, IDC_SET_DMA_LIST));
     PressKey(settings, VK_RETURN);  // the default button, Setup
 
     EXPECT_EQ(FollowToEnd(setup), kRestart);

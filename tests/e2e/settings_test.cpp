@@ -68,7 +68,7 @@ TEST(SettingsDialog, FiltersKeysWarnsOncePerChangeRefusesBadTextsAndIgnoresEscap
 
     // Escape, from a field and from a list, leaves the dialog as it is.
     PressKey(dialog, VK_ESCAPE);
-    PostMessageA(dialog, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(GetDlgItem(dialog, IDX_SET_DMA_LIST)), TRUE);
+    PostMessageA(dialog, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(GetDlgItem(dialog, IDC_SET_DMA_LIST)), TRUE);
     ASSERT_TRUE(Barrier(dialog));
     PressKey(dialog, VK_ESCAPE);
     EXPECT_EQ(MessagesShown(setup, dialog), kNoMessage);
@@ -97,11 +97,11 @@ TEST(SettingsDialog, ShowsTheStoredValuesAndSetupStoresWhatWasChosen)
         Process setup;
         HWND dialog = setup.Start(kInstalledSetup, "2") ? WaitDialog(setup.Id(), IDB_SET_SETUP) : nullptr;
         ASSERT_NE(dialog, nullptr);
-        EXPECT_EQ(Selected(dialog, IDX_SET_DMA_LIST) + "," + Selected(dialog, IDX_SET_IRQ_LIST), "Non DMA,11");
+        EXPECT_EQ(Selected(dialog, IDC_SET_DMA_LIST) + "," + Selected(dialog, IDC_SET_IRQ_LIST), "Non DMA,11");
         EXPECT_EQ(ItemText(dialog, IDE_SET_PORT) + "," + ItemText(dialog, IDE_SET_BUFFER), "2A0,33");
         EXPECT_TRUE(Checked(dialog, IDB_SET_MONO) && Checked(dialog, IDB_SET_LOCK));
-        SendDlgItemMessageA(dialog, IDX_SET_DMA_LIST, CB_SETCURSEL, choice.dma, 0);
-        SendDlgItemMessageA(dialog, IDX_SET_IRQ_LIST, CB_SETCURSEL, choice.irq, 0);
+        SendDlgItemMessageA(dialog, IDC_SET_DMA_LIST, CB_SETCURSEL, choice.dma, 0);
+        SendDlgItemMessageA(dialog, IDC_SET_IRQ_LIST, CB_SETCURSEL, choice.irq, 0);
         Click(dialog, choice.audio);
         Click(dialog, choice.lock);
         ASSERT_TRUE(Paste(dialog, IDE_SET_PORT, "") && Paste(dialog, IDE_SET_BUFFER, ""));

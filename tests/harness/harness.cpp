@@ -1,6 +1,7 @@
 #include "harness.h"
 
 #include <sddl.h>
+#include <stdio.h>
 #include <string.h>
 #include <wchar.h>
 
@@ -239,8 +240,20 @@ bool Process::Start(const std::string& program, const char* tail)
     folder += folder.back() == ':' ? "\\" : "";
     STARTUPINFOA startup = {};
     startup.cb = sizeof startup;
-    return CreateProcessA(program.c_str(), &line[0], nullptr, nullptr, FALSE, 0, nullptr, folder.c_str(), &startup,
-                          &info) != FALSE;
+    // Under Wine a new process rarely (twice in some 3,000 starts here) dies before its start-up is done and
+    // CreateProcess fails with ERROR_INTERNAL_ERROR. No code of the program has run: it is started again.
+    for (int attempt = 1; attempt <= 3; ++attempt) {
+        std::string writable = line;
+        if (CreateProcessA(program.c_str(), &writable[0], nullptr, nullptr, FALSE, 0, nullptr, folder.c_str(),
+                           &startup, &info)) {
+            return true;
+        }
+        if (GetLastError() != ERROR_INTERNAL_ERROR) {
+            return false;
+        }
+        fprintf(stderr, "harness: %s died while starting: started again\n", line.c_str());
+    }
+    return false;
 }
 
 DWORD Process::ExitCode(DWORD limitMs) const
@@ -360,7 +373,7 @@ bool Barrier(HWND settings)
     // A posted change of the DMA list's item data, which the program never
     // uses, is read back once the thread has got to it.
     static LPARAM token = 0x5E70;
-    HWND list = GetDlgItem(settings, IDX_SET_DMA_LIST);
+    HWND list = GetDlgItem(settings, IDC_SET_DMA_LIST);
     PostMessageA(list, CB_SETITEMDATA, 0, ++token);
     return WaitUntil([&] { return IsWindow(list) && SendMessageA(list, CB_GETITEMDATA, 0, 0) == token; });
 }

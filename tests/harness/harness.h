@@ -1,6 +1,5 @@
-// Drives setupb.exe from a second Win32 process as a person would, and lays
-// out and reads back what the program owns: its files, its registry keys and
-// the VlnCD service. Shared by every test and tool; it asserts nothing itself.
+// Drives setupb.exe from a second Win32 process as a person would, and lays out and reads back what the program
+// owns: its files, its registry keys and the VlnCD service. Shared by every test and tool; it asserts nothing.
 #ifndef SETUPB_TESTS_HARNESS_H
 #define SETUPB_TESTS_HARNESS_H
 
@@ -41,10 +40,8 @@ using Value = std::pair<DWORD, std::string>;  // type, data
 using Values = std::map<std::string, Value>;
 using Key = std::optional<Values>;  // nothing: the key does not exist
 extern const char kServiceKey[], kParametersKey[];
-inline std::string SiblingKey(int index)  // 0 to 4: vlnpx11 to vlnpx15
-{
-    return "System\\CurrentControlSet\\Services\\vlnpx1" + std::to_string(index + 1);
-}
+// 0 to 4: vlnpx11 to vlnpx15
+inline std::string SiblingKey(int i) { return "System\\CurrentControlSet\\Services\\vlnpx1" + std::to_string(i + 1); }
 inline Value Dword(DWORD value) { return {REG_DWORD, std::string(reinterpret_cast<const char*>(&value), 4)}; }
 inline Value Text(DWORD type, const char* text) { return {type, std::string(text) + '\0'}; }
 Values ParameterValues(DWORD dma, DWORD irq, DWORD port, DWORD buffer, DWORD audio, DWORD lock);

@@ -1,6 +1,7 @@
 #!/usr/bin/python3
-"""Reads a built setupb.exe as Windows loads it, on the build machine (also a build it cannot run): imports,
-string catalogue, version, manifest. Usage: check_built_program.py SETUPB.EXE SETUPB_VERSION_H"""
+"""Reads a built setupb.exe as Windows loads it, on the build machine (also a build it cannot run): the Windows
+it is for, its imports, string catalogue, version, manifest.
+Usage: check_built_program.py SETUPB.EXE SETUPB_VERSION_H SUBSYSTEM_VERSION REVIEWED_IMPORTS"""
 import re
 import sys
 
@@ -16,9 +17,14 @@ def expect(condition, what):
     failures.extend([] if condition else [what])
 
 
-# Only the system DLLs that every Windows has: nothing else is on the diskette.
-dlls = sorted(entry.dll.decode().upper() for entry in pe.DIRECTORY_ENTRY_IMPORT)
-expect(dlls == ["ADVAPI32.DLL", "GDI32.DLL", "KERNEL32.DLL", "MSVCRT.DLL", "USER32.DLL"], f"imports {dlls}")
+# The oldest Windows it loads on, address-space randomisation and no-execute
+# data, and exactly the functions reviewed for that Windows.
+header = pe.OPTIONAL_HEADER
+expect(f"{header.MajorSubsystemVersion}.{header.MinorSubsystemVersion}" == sys.argv[3], "subsystem version")
+expect(header.DllCharacteristics & 0x140 == 0x140 and pe.has_relocs(), "dynamic base, relocations, no-execute")
+imports = sorted(f"{e.dll.decode().upper()} {i.name.decode()}" for e in pe.DIRECTORY_ENTRY_IMPORT for i in e.imports)
+reviewed = sorted(line.strip() for line in open(sys.argv[4]) if line.strip() and not line.startswith("#"))
+expect(imports == reviewed, f"imports other than the reviewed ones: {sorted(set(imports) ^ set(reviewed))}")
 
 # The catalogue: five blocks of 32 ids from 332 on; offsets 19 and 27 to 31
 # hold no text. Copy line prefixes and message texts are loaded into 260

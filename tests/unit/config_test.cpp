@@ -10,15 +10,11 @@ namespace {
 
 using namespace harness;
 
-// A machine without the driver, and the store as a fresh process has it.
+// A machine without the driver, and the settings as a fresh process has them.
 void Reset()
 {
     ASSERT_TRUE(ResetMachine());
-    driverParameters = DriverParameters{};
-    for (RegistryValueSpec& row : parameterValueTable) {
-        row.valueType = REG_DWORD;
-        row.dataSize = sizeof(DWORD);
-    }
+    driverSettings = DriverParameters{};
 }
 
 // "DMA index, IRQ index, port text, buffer text, audio mode, door lock |
@@ -29,7 +25,7 @@ std::string Read()
     char port[ParameterTextCapacity] = "xyz", buffer[ParameterTextCapacity] = "xyz";
     ReadDriverParameters(&dma, &irq, port, buffer, &audio, &lock);
     char text[128];
-    const DriverParameters& p = driverParameters;
+    const DriverParameters& p = driverSettings;
     snprintf(text, sizeof text, "%d %d %s %s %d %d | %lu %lu %lx %lu %lu %lu", dma, irq, port, buffer, audio, lock,
              p.DMAChannel, p.IRQChannel, p.IOPortAddress, p.BufferSize, p.AudioMode, p.DoorLock);
     return text;
@@ -112,7 +108,7 @@ TEST(ConfigStore, RegistrationWritesFourByteParametersTheServiceKeyAndDisablesSi
             ASSERT_TRUE(!row.before[sibling] || StoreValues(SiblingKey(sibling), *row.before[sibling]));
         }
         Read();
-        driverParameters = {6, 9, 0x2A0, 33, 1, 0};
+        driverSettings = {6, 9, 0x2A0, 33, 1, 0};
         EXPECT_EQ(RegisterDriver(), ERROR_SUCCESS);
         EXPECT_EQ(ReadKey(kParametersKey), ParameterValues(6, 9, 0x2A0, 33, 1, 0));
         Values key = ReadKey(kServiceKey).value_or(Values{});

@@ -2,8 +2,8 @@
 // placement, the settings fields' texts.
 #include <gtest/gtest.h>
 
+#include "config/driver_parameters.h"
 #include "dialogs/placement.h"
-#include "dialogs/settings_dialog.h"
 #include "flow/preflight.h"
 #include "resource.h"
 #include "text/ui_language.h"

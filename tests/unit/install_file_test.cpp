@@ -1,9 +1,8 @@
-// The install file record: every path it joins must fit 260 characters with
-// its terminator, or the record stays unresolved (the program's folder is this
-// test program's); paths compared in any ASCII case.
+// The install file record: every path it joins must fit 260 characters with its terminator, or the record
+// stays unresolved (the program's folder is this test program's); paths compared in any ASCII case.
 #include <gtest/gtest.h>
 
-#include "flow/install_file.h"
+#include "config/install_file.h"
 #include "harness.h"
 
 namespace {

@@ -1,4 +1,4 @@
-#include "flow/install_file.h"
+#include "config/install_file.h"
 
 #include <string.h>
 #include <windows.h>

@@ -1,8 +1,8 @@
 // One product file that setup installs: its name, where it comes from (the
 // running program's directory), where it goes (the system directory or a
 // subdirectory of it), and three facts found once, when the record is built.
-#ifndef SETUPB_FLOW_INSTALL_FILE_H
-#define SETUPB_FLOW_INSTALL_FILE_H
+#ifndef SETUPB_CONFIG_INSTALL_FILE_H
+#define SETUPB_CONFIG_INSTALL_FILE_H
 
 constexpr int PathCapacity = 260;  // the platform's path limit, terminator included
 
@@ -40,5 +40,11 @@ private:
     int targetExists;
     char targetPath[PathCapacity];
 };
+
+// The two product files, built at start before the language: flow/
+// program_globals.cpp defines them together in that order.
+extern InstallFile setupProgramRecord;  // setupb.exe into the system directory
+extern InstallFile driverRecord;        // vlncdrvr.sys into its drivers subdirectory
+extern int copyFiles;                   // 1 when this run copies them
 
 #endif
