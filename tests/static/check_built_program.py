@@ -1,7 +1,7 @@
 #!/usr/bin/python3
 """Reads a built setupb.exe as Windows loads it, on the build machine (also a build it cannot run): the Windows
 it is for, its imports, string catalogue, version, manifest.
-Usage: check_built_program.py SETUPB.EXE SETUPB_VERSION_H SUBSYSTEM_VERSION REVIEWED_IMPORTS"""
+Usage: check_built_program.py SETUPB.EXE SETUPB_VERSION_H SUBSYSTEM_VERSION REVIEWED_IMPORTS TEXT_SCRATCH_H"""
 import re
 import sys
 
@@ -26,16 +26,16 @@ imports = sorted(f"{e.dll.decode().upper()} {i.name.decode()}" for e in pe.DIREC
 reviewed = sorted(line.strip() for line in open(sys.argv[4]) if line.strip() and not line.startswith("#"))
 expect(imports == reviewed, f"imports other than the reviewed ones: {sorted(set(imports) ^ set(reviewed))}")
 
-# The catalogue: five blocks of 32 ids from 332 on; offsets 19 and 27 to 31
-# hold no text. Copy line prefixes and message texts are loaded into 260
-# characters, the rest into 220.
+# The catalogue: five blocks of 32 ids from 332 on, offsets 19 and 27 to 31 without text. Each text fits the
+# buffer the program loads it into: 260 characters (message texts, copy line prefixes) or its title scratch.
+scratch = dict(re.findall(r"constexpr int (\w+)ScratchCapacity = (\d+);", open(sys.argv[5]).read()))
 texts = {}
 for block in resources[pefile.RESOURCE_TYPE["RT_STRING"]]:
     texts.update(block.directory.strings)
 expected_ids = {300 + base + offset for base in (32, 64, 96, 128, 160) for offset in range(27) if offset != 19}
 expect(set(texts) == expected_ids, f"ids with a text differ: {sorted(set(texts) ^ expected_ids)}")
 for id, text in texts.items():
-    capacity = 260 if (id - 300) % 32 in (17, 18, 20, 22, 24, 26) else 220
+    capacity = 260 if (id - 300) % 32 in (17, 18, 20, 22, 24, 26) else int(scratch["Title"])
     expect(len(text) < capacity, f"text {id} has {len(text)} characters, its buffer {capacity}")
     expect(all(c == "\n" or " " <= c <= "~" or c in "àáäÄèéêöü’¿" for c in text), f"text {id}: {text!r}")
 for id, text in {
