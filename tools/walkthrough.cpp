@@ -86,11 +86,13 @@ bool ShootCopyAtHalf(Process& setup)
     for (const ULONGLONG end = GetTickCount64() + WaitMs; GetTickCount64() < end && setup.Hold(); Sleep(2)) {
         RECT client = {};
         GetClientRect(copy, &client);
-        POINT quarter = {client.right / 4 + 15, client.bottom / 2 + 14}, threeQuarters = {client.right * 3 / 4 - 15, quarter.y};
+        POINT quarter = {client.right / 4 + 15, client.bottom / 2 + 14};
+        POINT threeQuarters = {client.right * 3 / 4 - 15, quarter.y};
         ClientToScreen(copy, &quarter);
         ClientToScreen(copy, &threeQuarters);
         HDC screen = GetDC(nullptr);
-        const bool half = GetPixel(screen, quarter.x, quarter.y) == fill && GetPixel(screen, threeQuarters.x, threeQuarters.y) != fill;
+        const bool half = GetPixel(screen, quarter.x, quarter.y) == fill &&
+                          GetPixel(screen, threeQuarters.x, threeQuarters.y) != fill;
         ReleaseDC(nullptr, screen);
         const bool shot = half && Shoot(copy, "2-copy-progress");
         setup.Release();
@@ -125,7 +127,8 @@ bool Walk(const std::string& walk)
     }
     if (walk != "present" && walk != "run") {
         HWND message = WaitDialog(setup.Id(), IDOK);
-        if (message == nullptr || !ShootWhenStill(message, walk == "install" ? "3-restart-notice" : "5-install-failed")) {
+        const char* shot = walk == "install" ? "3-restart-notice" : "5-install-failed";
+        if (message == nullptr || !ShootWhenStill(message, shot)) {
             return Fail("no closing message");
         }
         PressKey(message, VK_RETURN);
@@ -182,7 +185,8 @@ int main(int argc, char** argv)
         return (command == "report" ? Report() : command == "reset" ? ResetMachine() : Walk(command)) ? 0 : 1;
     }
     if (argc != 3 || (command != "install" && command != "present" && command != "failed")) {
-        fprintf(stderr, "usage: walkthrough install|present|failed SHOTS_FOLDER\n       walkthrough run|report|reset\n");
+        fprintf(stderr, "usage: walkthrough install|present|failed SHOTS_FOLDER\n"
+                        "       walkthrough run|report|reset\n");
         return 2;
     }
     shotFolder = argv[2];

@@ -139,7 +139,8 @@ LONG WriteDriverParameters(HKEY parametersKey)
 
 int PortCharacterAccepted(signed char character)
 {
-    return IsDecimalDigit(character) || (character >= 'a' && character <= 'f') || (character >= 'A' && character <= 'F');
+    return IsDecimalDigit(character) || (character >= 'a' && character <= 'f') ||
+           (character >= 'A' && character <= 'F');
 }
 
 int BufferCharacterAccepted(signed char character)

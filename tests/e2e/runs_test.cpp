@@ -17,9 +17,6 @@ const char kTitle[] = "VELNARI Device Driver Setup", kDriver[] = "driver on the 
 const RunEnd kRestart = {kTitle, "The changes you have made will not take effedt until the computer is restarted.",
                          Icon::Information, 0};
 const RunEnd kFailed = {kTitle, "Failed to install the VELNARI adapter.", Icon::Exclamation, 1};
-const Values kServiceValues = {{"Type", Dword(1)}, {"Start", Dword(0)}, {"ErrorControl", Dword(1)},
-                               {"Group", Text(REG_SZ, "SCSI CDROM Class")},
-                               {"ImagePath", Text(REG_EXPAND_SZ, "System32\\Drivers\\VLNCDRVR.SYS")}};
 
 TEST(Runs, FreshInstallShowsDefaultsCopiesBothFilesRegistersAndAsksForRestart)
 {
@@ -40,7 +37,7 @@ TEST(Runs, FreshInstallShowsDefaultsCopiesBothFilesRegistersAndAsksForRestart)
     EXPECT_EQ(ReadBytes(kInstalledDriver), kDriver);
     Values serviceKey = ReadKey(kServiceKey).value_or(Values{});
     serviceKey["ImagePath"].first = REG_EXPAND_SZ;  // Wine's service manager rewrites it as REG_SZ on creation
-    for (const auto& [name, value] : kServiceValues) {
+    for (const auto& [name, value] : ServiceValues()) {
         EXPECT_EQ(serviceKey[name], value) << name;
     }
     EXPECT_EQ(ReadKey(kParametersKey), ParameterValues(5, 10, 0x300, 20, 0, 0));
@@ -171,8 +168,7 @@ TEST(Runs, EachWayOfStartingAndLeavingEndsAsItShould)
     }
 }
 
-// Runs the program for a calling installer ("1" from the diskette, else
-// from the system directory) and presses Setup.
+// Runs the program for a calling installer ("1" from the diskette, else from the system directory), presses Setup.
 RunEnd SetUpInstalled(const char* tail)
 {
     Process setup;
@@ -203,7 +199,7 @@ TEST(Runs, RegistryStepThatFailsEndsWithItsStatusAfterWhatComesBefore)
         // a 1-byte buffer size, siblings that would start.
         Values parameters = ParameterValues(6, 9, 0x2A0, 33, 1, 1);
         parameters["BufferSize"] = {REG_BINARY, "\x21"};
-        Key before[5], written[5] = {kServiceValues, ParameterValues(6, 9, 0x2A0, 33, 1, 1)};
+        Key before[5], written[5] = {ServiceValues(), ParameterValues(6, 9, 0x2A0, 33, 1, 1)};
         ASSERT_TRUE(ResetMachine() && PrepareDiskette(kDriver) && SetUpInstalled("1") == Silent(0) &&
                     StoreValues(kServiceKey, {{"Type", Dword(7)}}) && StoreValues(kParametersKey, parameters));
         for (int key = 2; key < 5; ++key) {
@@ -242,8 +238,7 @@ TEST(Runs, RepeatedRunsLeaveTheSameMachine)
     }
 }
 
-// Run by the e2e.language.* tests, each under a locale of its own (LC_ALL)
-// and with SETUPB_LANGUAGE naming the language expected for it.
+// Run by the e2e.language.* tests, each under its own locale, with SETUPB_LANGUAGE naming the language expected.
 TEST(Language, InstallFailedMessageFollowsTheSystemLocale)
 {
     const std::map<std::string, RunEnd> languages = {

@@ -140,6 +140,13 @@ Values ParameterValues(DWORD dma, DWORD irq, DWORD port, DWORD buffer, DWORD aud
             {"BufferSize", Dword(buffer)}, {"AudioMode", Dword(audio)}, {"DoorLock", Dword(lock)}};
 }
 
+Values ServiceValues()
+{
+    return {{"Type", Dword(1)}, {"Start", Dword(0)}, {"ErrorControl", Dword(1)},
+            {"Group", Text(REG_SZ, "SCSI CDROM Class")},
+            {"ImagePath", Text(REG_EXPAND_SZ, "System32\\Drivers\\VLNCDRVR.SYS")}};
+}
+
 Key ReadKey(const std::string& path)
 {
     HKEY key = nullptr;

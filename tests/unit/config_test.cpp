@@ -95,9 +95,6 @@ TEST(ConfigStore, RegistrationWritesFourByteParametersTheServiceKeyAndDisablesSi
         {{start(Text(REG_SZ, "1")), start({REG_BINARY, "\2"}), start(Dword(0x100)), start({REG_BINARY, ""}), none},
          {start(Text(REG_SZ, "1")), disabled, start(Dword(0x100)), disabled, none}},
     };
-    const Values serviceValues = {{"Type", Dword(1)}, {"Start", Dword(0)}, {"ErrorControl", Dword(1)},
-                                  {"Group", Text(REG_SZ, "SCSI CDROM Class")},
-                                  {"ImagePath", Text(REG_EXPAND_SZ, "System32\\Drivers\\VLNCDRVR.SYS")}};
     Values foreign = Stored("IOPortAddress", Text(REG_SZ, "5"));
     foreign["IRQChannel"] = {REG_BINARY, "\x0B"};
     foreign["BufferSize"] = {REG_QWORD, std::string("\x28\0\0\0\0\0\0\0", 8)};
@@ -112,7 +109,7 @@ TEST(ConfigStore, RegistrationWritesFourByteParametersTheServiceKeyAndDisablesSi
         EXPECT_EQ(RegisterDriver(), ERROR_SUCCESS);
         EXPECT_EQ(ReadKey(kParametersKey), ParameterValues(6, 9, 0x2A0, 33, 1, 0));
         Values key = ReadKey(kServiceKey).value_or(Values{});
-        for (const auto& [name, value] : serviceValues) {
+        for (const auto& [name, value] : ServiceValues()) {
             EXPECT_EQ(key[name], value) << name;
         }
         for (int sibling = 0; sibling < 5; ++sibling) {

@@ -1,7 +1,6 @@
-// The copy progress dialog, run modally. Its modal loop shows every message to
-// a filter of the test first: at a chosen timer tick (the first copies the
-// setup program, the second the driver, the third ends the dialog) the filter
-// acts as the user would and drops the tick, so the action comes first.
+// The copy progress dialog, run modally. Its modal loop shows every message to a filter of the test first: at a
+// chosen timer tick (the first copies the setup program, the second the driver, the third ends the dialog) the
+// filter acts as the user would and drops the tick, so the action comes first.
 #include <gtest/gtest.h>
 
 #include "config/install_file.h"

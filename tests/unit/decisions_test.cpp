@@ -10,9 +10,8 @@
 
 namespace {
 
-// Only the first character of the command tail counts. The outcome for each
-// (copy, driver source, driver target) from 000 to 111: D done, F failed,
-// C cancelled, ? the driver-present question.
+// Only the first character of the command tail counts. The outcome for each (copy, driver source, driver
+// target) from 000 to 111: D done, F failed, C cancelled, ? the driver-present question.
 TEST(Preflight, TheRunModeAndTheFactsFoundDecide)
 {
     const std::pair<const char*, const char*> rows[] = {
