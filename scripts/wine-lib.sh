@@ -55,7 +55,8 @@ wine_start_display() {
   local fifo num="" pid
   fifo=$(mktemp -u)
   mkfifo "$fifo"
-  Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$fifo" >"$WINEPREFIX.xvfb.log" 2>&1 &
+  # Not holding the preparation lock (fd 9): a failure after this point must not leave it taken for good.
+  Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$fifo" >"$WINEPREFIX.xvfb.log" 2>&1 9>&- &
   pid=$!
   read -r num <"$fifo" || true
   rm -f "$fifo"
@@ -98,7 +99,7 @@ wine_prepare() {
   fi
   # Persistent for ten minutes after the last Wine process: fast starts during
   # a run, and no server left behind for long when nobody stops it.
-  wineserver -p600 >/dev/null 2>&1 || true
+  wineserver -p600 >/dev/null 2>&1 9>&- || true
   flock -u 9
   exec 9>&-
 }
@@ -108,12 +109,20 @@ wine_prepare() {
 # (services, explorer) inherit it and would hold a pipe open after the program
 # has ended. WINE_LOCALE, when set, is the program's LC_ALL (Wine takes the
 # system locale from it): given to Wine alone, so that the shell does not try
-# a locale this machine may not have. Returns the program's exit status.
+# a locale this machine may not have. WINE_LOCALE may instead hold locale
+# variables, e.g. "LC_CTYPE=de_AT.UTF-8 LC_MESSAGES=fr_CA.UTF-8": Wine takes the
+# system locale from LC_CTYPE and the user's from LC_MESSAGES.
+# Returns the program's exit status.
 wine_run() {
-  local out err status=0
+  local out err status=0 locale=()
+  case "${WINE_LOCALE:-}" in
+    "") ;;
+    *=*) read -ra locale <<<"-u LC_ALL $WINE_LOCALE" ;;
+    *) locale=("LC_ALL=$WINE_LOCALE") ;;
+  esac
   out=$(mktemp)
   err=$(mktemp)
-  env ${WINE_LOCALE:+LC_ALL="$WINE_LOCALE"} "$WINE_LOADER" "$@" >"$out" 2>"$err" </dev/null || status=$?
+  env "${locale[@]}" "$WINE_LOADER" "$@" >"$out" 2>"$err" </dev/null || status=$?
   tr -d '\r' <"$out"
   tr -d '\r' <"$err" >&2
   rm -f "$out" "$err"
@@ -131,4 +140,23 @@ wine_stop() {
     kill "$pid" 2>/dev/null || true
     rm -f "$WINEPREFIX.display"
   fi
+}
+
+# Holds PREFIX.run.lock for as long as the calling CTest run lasts (the caller's
+# parent process), so that a second run of the same build tree waits for the
+# first instead of sharing its registry, screen and drive A:. The run gets a
+# fresh wineserver and screen, and leaves none behind.
+wine_hold_for_run() {
+  local run=$PPID
+  exec 8>"$1.run.lock"
+  if ! flock -n 8; then
+    echo "another test run of this build tree is going on: waiting for it to end"
+    flock 8
+  fi
+  wine_stop "$1" "$2"
+  (
+    while kill -0 "$run" 2>/dev/null; do sleep 1; done
+    wine_stop "$1" "$2"
+  ) </dev/null >/dev/null 2>&1 &
+  echo "$1 is this run's until process $run ends"
 }

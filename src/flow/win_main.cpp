@@ -3,13 +3,16 @@
 
 #include "dialogs/modal_dialog.h"
 #include "dialogs/settings_dialog.h"
+#include "flow/command_line.h"
 #include "flow/preflight.h"
 #include "resource.h"
 #include "text/catalogue.h"
 
-int WINAPI WinMain(HINSTANCE instance, HINSTANCE /*previous*/, LPSTR commandTail, int /*showCommand*/)
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE /*previous*/, LPSTR /*runtimeTail*/, int /*showCommand*/)
 {
-    Outcome outcome = PreflightDecision(instance, commandTail);
+    // The runtime's tail is not used: its rule loses the argument after a
+    // quoted name without a blank, or after an accented unquoted name.
+    Outcome outcome = PreflightDecision(instance, CommandTailOf(GetCommandLineA()));
     if (outcome == OutcomeDone) {
         outcome = RunModalDialog(instance, DLG_SETTINGS_NAME, nullptr, SetupSettingsDialog);
     }

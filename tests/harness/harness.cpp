@@ -1,5 +1,6 @@
 #include "harness.h"
 
+#include <gtest/gtest.h>
 #include <sddl.h>
 #include <stdio.h>
 #include <string.h>
@@ -240,17 +241,14 @@ Process::~Process()
     CloseHandle(info.hThread);
 }
 
-bool Process::Start(const std::string& program, const char* tail)
+bool Process::StartLine(const std::string& program, std::string commandLine)
 {
-    std::string line = "\"" + program + "\" " + tail;
     std::string folder = program.substr(0, program.rfind('\\'));
     folder += folder.back() == ':' ? "\\" : "";
     STARTUPINFOA startup = {};
     startup.cb = sizeof startup;
-    // Under Wine a new process rarely (twice in some 3,000 starts here) dies before its start-up is done and
-    // CreateProcess fails with ERROR_INTERNAL_ERROR. No code of the program has run: it is started again.
     for (int attempt = 1; attempt <= 3; ++attempt) {
-        std::string writable = line;
+        std::string writable = commandLine;
         if (CreateProcessA(program.c_str(), &writable[0], nullptr, nullptr, FALSE, 0, nullptr, folder.c_str(),
                            &startup, &info)) {
             return true;
@@ -258,7 +256,10 @@ bool Process::Start(const std::string& program, const char* tail)
         if (GetLastError() != ERROR_INTERNAL_ERROR) {
             return false;
         }
-        fprintf(stderr, "harness: %s died while starting: started again\n", line.c_str());
+        // Under Wine a new process rarely (twice in some 3,000 starts here) dies before its start-up is done
+        // and CreateProcess fails with ERROR_INTERNAL_ERROR. No code of the program has run: it is started
+        // again, and the test fails, saying so.
+        ADD_FAILURE() << commandLine << " died while starting: started again";
     }
     return false;
 }
@@ -343,6 +344,14 @@ void PressKey(HWND dialog, UINT virtualKey, bool alt)
     const LPARAM data = 1 | LPARAM(MapVirtualKeyA(virtualKey, MAPVK_VK_TO_VSC)) << 16 | (alt ? 1L << 29 : 0);
     PostMessageA(target, alt ? WM_SYSKEYDOWN : WM_KEYDOWN, virtualKey, data);
     PostMessageA(target, alt ? WM_SYSKEYUP : WM_KEYUP, virtualKey, data | 3L << 30);
+}
+
+void QueueKey(UINT virtualKey, bool alt)
+{
+    alt ? keybd_event(VK_MENU, 0, 0, 0) : void();
+    keybd_event(static_cast<BYTE>(virtualKey), 0, 0, 0);
+    keybd_event(static_cast<BYTE>(virtualKey), 0, KEYEVENTF_KEYUP, 0);
+    alt ? keybd_event(VK_MENU, 0, KEYEVENTF_KEYUP, 0) : void();
 }
 
 void Type(HWND dialog, int id, const char* characters)

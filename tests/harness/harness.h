@@ -1,5 +1,6 @@
 // Drives setupb.exe from a second Win32 process as a person would, and lays out and reads back what the program
-// owns: its files, its registry keys and the VlnCD service. Shared by every test and tool; it asserts nothing.
+// owns: its files, its registry keys and the VlnCD service. Shared by every test and tool; it asserts nothing
+// but that each program starts at the first attempt.
 #ifndef SETUPB_TESTS_HARNESS_H
 #define SETUPB_TESTS_HARNESS_H
 
@@ -65,7 +66,11 @@ public:
     Process(const Process&) = delete;
     Process& operator=(const Process&) = delete;
     ~Process();  // ends a run that a failed test left behind
-    bool Start(const std::string& program, const char* tail = "");
+    bool Start(const std::string& program, const char* tail = "")
+    {
+        return StartLine(program, '"' + program + "\" " + tail);
+    }
+    bool StartLine(const std::string& program, std::string commandLine);  // the whole command line as given
     DWORD Id() const { return info.dwProcessId; }
     bool Running() const { return ExitCode(0) == StillRunning; }
     DWORD ExitCode(DWORD limitMs = WaitMs) const;  // the full 32-bit code, or StillRunning
@@ -91,6 +96,8 @@ std::vector<DWORD> ScreenPixels(const RECT& rect);  // 0x00RRGGBB, row by row
 
 inline void Click(HWND dialog, int id) { PostMessageA(GetDlgItem(dialog, id), BM_CLICK, 0, 0); }
 void PressKey(HWND dialog, UINT virtualKey, bool alt = false);  // posted to the focused control
+// A key press in the input queue: the window that has the focus when the program reads it gets it.
+void QueueKey(UINT virtualKey, bool alt = false);
 void Type(HWND dialog, int id, const char* characters);          // a click into the field, the caret at its end
 bool Paste(HWND dialog, int id, const char* text);               // replaces the text; no key filter sees it
 // Returns once the settings dialog's thread has handled all that was posted

@@ -4,6 +4,7 @@
 
 #include "config/driver_parameters.h"
 #include "dialogs/placement.h"
+#include "flow/command_line.h"
 #include "flow/preflight.h"
 #include "resource.h"
 #include "text/ui_language.h"
@@ -25,6 +26,21 @@ TEST(Preflight, TheRunModeAndTheFactsFoundDecide)
                 PreflightTableOutcome(RunModeFromTail(tail), facts >> 2, facts >> 1 & 1, facts & 1, &ask);
             EXPECT_EQ("DFC?"[ask ? 3 : outcome], outcomes[facts]) << "tail \"" << tail << "\", facts " << facts;
         }
+    }
+}
+
+// The argument is what follows the program name and the blanks after it; an accented byte is part of a name.
+TEST(CommandLine, TheTailFollowsTheNameAndItsBlanks)
+{
+    const std::pair<const char*, const char*> rows[] = {
+        {"\"A:\\setupb.exe\" 1", "1"},         {"\"A:\\setupb.exe\"2", "2"},
+        {"A:\\setupb.exe 1", "1"},             {"A:\\setupb.exe \t  \t2 x", "2 x"},
+        {"\"C:\\Ger\xE4te\\setupb.exe\" 1", "1"}, {"C:\\Ger\xE4te\\setupb.exe\t1", "1"},
+        {"C:\\acc\\Ger\xE4te\\setupb.exe", ""}, {"", ""},
+        {"\"A:\\setupb.exe 1", ""},  // a lone opening quote: all of it is the name
+    };
+    for (const auto& [line, tail] : rows) {
+        EXPECT_STREQ(CommandTailOf(line), tail) << "command line " << line;
     }
 }
 
