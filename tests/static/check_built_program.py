@@ -31,7 +31,7 @@ expect(imports == reviewed, f"imports other than the reviewed ones: {sorted(set(
 # The catalogue as res/resource.h lays it out: a block per BASE_ line, a text at each TXT_ offset, beyond ASCII only
 # the characters its base's comment names. Each text is shorter than the buffer the program loads it into.
 number = {name: int(value) for name, value in re.findall(r"#define (\w+)[ \t]+(\d+)", program)}
-allowed = {int(b): "\n" + c for b, c in re.findall(r"#define BASE_\w+ +(\d+) +/\* \w+ ?(\S*) \*/", program)}
+allowed = {int(b): "\n" + c for b, c in re.findall(r"#define BASE_\w+ +(\d+) +/\* [a-z]+_[A-Z]+ ?(\S*) \*/", program)}
 expect(len(allowed) == program.count("#define BASE_"), "a BASE_ line without its /* locale characters */ comment")
 names = {value: name for name, value in number.items() if name.startswith("TXT_")}
 capacity = {name: int(value) for name, value in re.findall(r"constexpr int (\w+Capacity) = (\d+);", program)}
