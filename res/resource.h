@@ -38,16 +38,21 @@
 
 /* Copy progress dialog (VlnCDWaitDlg): only the Cancel button, IDB_CANCEL. */
 
-/* String catalogue: id = CATALOGUE_ORIGIN + language base + offset. */
+/* String catalogue: id = CATALOGUE_ORIGIN + language base + offset. The
+ * comment after a base, in this form: the locale the screenshots show the
+ * block in, then every character beyond ASCII its texts may use. The
+ * languages are these lines: scripts/screenshots and
+ * tests/static/check_built_program.py read them from here. */
 #define CATALOGUE_ORIGIN        300
-#define BASE_ENGLISH            32
-#define BASE_FRENCH             64
-#define BASE_GERMAN             96
-#define BASE_ITALIAN            128
-#define BASE_SPANISH            160
+#define BASE_ENGLISH            32      /* en_US */
+#define BASE_FRENCH             64      /* fr_FR àèéê’ */
+#define BASE_GERMAN             96      /* de_DE Ääöü */
+#define BASE_ITALIAN            128     /* it_IT àè’ */
+#define BASE_SPANISH            160     /* es_ES ¿áé */
 #define CATALOGUE_BLOCK_SIZE    32
 
-/* Offsets within a language block. 19 and 27 to 31 hold no text. */
+/* Offsets within a language block: every block has a text at each offset
+ * named here and none at the others (19 and 27 to 31). */
 #define TXT_PRODUCT_TITLE       0
 #define TXT_INSTRUCTIONS        1
 #define TXT_DMA_LABEL           2

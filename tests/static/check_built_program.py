@@ -1,7 +1,6 @@
 #!/usr/bin/python3
-"""Reads a built setupb.exe as Windows loads it, on the build machine (also a build it cannot run): the Windows
-it is for, its imports, string catalogue, version, manifest.
-Usage: check_built_program.py SETUPB.EXE SETUPB_VERSION_H SUBSYSTEM_VERSION REVIEWED_IMPORTS TEXT_SCRATCH_H"""
+"""Reads a built setupb.exe as Windows loads it, on the build machine (also a build it cannot run): the Windows it
+is for, its imports, string catalogue, version, manifest. Usage: check_built_program.py EXE VERSION_H SOURCE_DIR"""
 import re
 import sys
 
@@ -9,6 +8,8 @@ import pefile
 
 pe = pefile.PE(sys.argv[1])
 version = dict(re.findall(r'#define SETUPB_VERSION_(\w+)\s+"?([\w.]+)', open(sys.argv[2]).read()))
+program = "".join(open(f"{sys.argv[3]}/{path}", encoding="utf-8").read() for path in (
+    "res/resource.h", "src/text/text_scratch.h", "src/dialogs/copy_progress_dialog.cpp"))  # layout and buffer sizes
 resources = {entry.id: entry.directory.entries for entry in pe.DIRECTORY_ENTRY_RESOURCE.entries}
 failures = []
 
@@ -17,35 +18,35 @@ def expect(condition, what):
     failures.extend([] if condition else [what])
 
 
-# The oldest Windows it loads on, address-space randomisation and no-execute
-# data, and exactly the functions reviewed for that Windows.
-header = pe.OPTIONAL_HEADER
-expect(f"{header.MajorSubsystemVersion}.{header.MinorSubsystemVersion}" == sys.argv[3], "subsystem version")
-expect(header.DllCharacteristics & 0x140 == 0x140 and pe.has_relocs(), "dynamic base, relocations, no-execute")
+# By its machine type, the oldest Windows it loads on (i686: Windows NT 4.0, x86-64: the first 64-bit Windows),
+# address-space randomisation and no-execute data, and exactly the functions reviewed for that Windows.
+subsystem, processor = {0x14C: ("4.0", "i686"), 0x8664: ("5.2", "x86_64")}[pe.FILE_HEADER.Machine]
+found = f"{pe.OPTIONAL_HEADER.MajorSubsystemVersion}.{pe.OPTIONAL_HEADER.MinorSubsystemVersion}"
+expect(found == subsystem, f"subsystem version {found} in an {processor} file, not {subsystem}")
+expect(pe.OPTIONAL_HEADER.DllCharacteristics & 0x140 == 0x140 and pe.has_relocs(), "relocations, dynamic base, NX")
 imports = sorted(f"{e.dll.decode().upper()} {i.name.decode()}" for e in pe.DIRECTORY_ENTRY_IMPORT for i in e.imports)
-reviewed = sorted(line.strip() for line in open(sys.argv[4]) if line.strip() and not line.startswith("#"))
+reviewed = sorted(line.strip() for line in open(f"{sys.argv[3]}/cmake/imports-{processor}.txt") if line[:1].isalpha())
 expect(imports == reviewed, f"imports other than the reviewed ones: {sorted(set(imports) ^ set(reviewed))}")
 
-# The catalogue: five blocks of 32 ids from 332 on, offsets 19 and 27 to 31 without text. Each text fits the
-# buffer the program loads it into: 260 characters (message texts, copy line prefixes) or its title scratch.
-scratch = dict(re.findall(r"constexpr int (\w+)ScratchCapacity = (\d+);", open(sys.argv[5]).read()))
-texts = {}
-for block in resources[pefile.RESOURCE_TYPE["RT_STRING"]]:
-    texts.update(block.directory.strings)
-expected_ids = {300 + base + offset for base in (32, 64, 96, 128, 160) for offset in range(27) if offset != 19}
+# The catalogue as res/resource.h lays it out: a block per BASE_ line, a text at each TXT_ offset, beyond ASCII only
+# the characters its base's comment names. Each text is shorter than the buffer the program loads it into.
+number = {name: int(value) for name, value in re.findall(r"#define (\w+)[ \t]+(\d+)", program)}
+allowed = {int(b): "\n" + c for b, c in re.findall(r"#define BASE_\w+ +(\d+) +/\* [a-z]+_[A-Z]+ ?(\S*) \*/", program)}
+expect(len(allowed) == program.count("#define BASE_"), "a BASE_ line without its /* locale characters */ comment")
+names = {value: name for name, value in number.items() if name.startswith("TXT_")}
+capacity = {name: int(value) for name, value in re.findall(r"constexpr int (\w+Capacity) = (\d+);", program)}
+# Message-box texts, the copy dialog's lines, else the title scratch; TXT_ENTER, TXT_BAD_DIR_* are loaded nowhere.
+buffer = dict.fromkeys(["TXT_COPY_PREFIX", "TXT_TARGET_PREFIX"], "LineCapacity") | dict.fromkeys(
+    ["TXT_RESTART_NOTICE", "TXT_INPUT_ERROR_TEXT", "TXT_BAD_DIR_TEXT", "TXT_INSTALL_FAILED"], "MessageScratchCapacity")
+texts = {i: t for block in resources[pefile.RESOURCE_TYPE["RT_STRING"]] for i, t in block.directory.strings.items()}
+origin, size = number["CATALOGUE_ORIGIN"], number["CATALOGUE_BLOCK_SIZE"]
+expected_ids = {origin + base + offset for base in allowed for offset in names}
 expect(set(texts) == expected_ids, f"ids with a text differ: {sorted(set(texts) ^ expected_ids)}")
 for id, text in texts.items():
-    capacity = 260 if (id - 300) % 32 in (17, 18, 20, 22, 24, 26) else int(scratch["Title"])
-    expect(len(text) < capacity, f"text {id} has {len(text)} characters, its buffer {capacity}")
-    expect(all(c == "\n" or " " <= c <= "~" or c in "àáäÄèéêöü’¿" for c in text), f"text {id}: {text!r}")
-for id, text in {
-    390: "L’adaptateur VELNARI n’a pu être installée.",
-    461: " Select and enter Device driver's parameters.\n\n  SETUP to set up these parameters in the system, and if "
-    "this program is started up by the install diskette, install the necessary product files.",
-    485: "El driver para este adaptador VELNARI existe ya en este sistema. ¿DEsea utilizar el driver actualmente "
-    "instalado o quiere instalar otro nuevo?",
-}.items():
-    expect(texts.get(id) == text, f"text {id}: {texts.get(id)!r}")
+    into = buffer.get(names.get((id - origin) % size), "TitleScratchCapacity")
+    expect(len(text) < capacity[into], f"text {id} has {len(text)} characters, its buffer {into} {capacity[into]}")
+    beyond = sorted({c for c in text if not " " <= c <= "~" and c not in allowed.get((id - origin) // size * size, "")})
+    expect(not beyond, f"text {id} has {beyond}, beyond its block's characters: {text!r}")
 
 # Version information: language neutral, code page 1252, the project's version.
 info = {entry.Key: entry for entry in pe.FileInfo[0]}
@@ -54,9 +55,8 @@ expect(info[b"VarFileInfo"].Var[0].entry.get(b"Translation") == "0x0000 0x04e4",
 expect(all(strings.get(f) for f in ("CompanyName", "FileDescription", "ProductName")), f"fields {strings}")
 expect(strings.get("OriginalFilename") == "setupb.exe", f"OriginalFilename {strings.get('OriginalFilename')}")
 expect(strings.get("FileVersion") == strings.get("ProductVersion") == version["TEXT"], f"versions {strings}")
-fixed = pe.VS_FIXEDFILEINFO[0]
-expect((fixed.FileVersionMS, fixed.FileVersionLS) == (int(version["MAJOR"]) << 16 | int(version["MINOR"]),
-                                                      int(version["PATCH"]) << 16), "fixed file version")
+expect((pe.VS_FIXEDFILEINFO[0].FileVersionMS, pe.VS_FIXEDFILEINFO[0].FileVersionLS) == (
+    int(version["MAJOR"]) << 16 | int(version["MINOR"]), int(version["PATCH"]) << 16), "fixed file version")
 
 # One manifest, id 1: administrator rights, no newer common controls.
 manifests = resources.get(pefile.RESOURCE_TYPE["RT_MANIFEST"], [])
