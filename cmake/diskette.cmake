@@ -41,17 +41,24 @@ if(NOT SETUPB_MFORMAT OR NOT SETUPB_MCOPY)
 endif()
 
 # A fresh image each time, built aside and moved in place, so that a failed
-# step never leaves a half-written diskette.img behind.
+# step never leaves a half-written diskette.img behind. Nothing of the build's
+# own time goes in: the volume label and the files are dated at
+# SETUPB_SOURCE_DATE_EPOCH (mtools takes "now" from SOURCE_DATE_EPOCH), written
+# as UTC (mtools writes local times), and the volume serial number is that
+# time in hexadecimal (mformat would draw a random one).
+math(EXPR diskette_serial "${SETUPB_SOURCE_DATE_EPOCH}" OUTPUT_FORMAT HEXADECIMAL)
+string(REGEX REPLACE "^0x" "" diskette_serial "${diskette_serial}")
+set(mtools_env ${CMAKE_COMMAND} -E env MTOOLS_SKIP_CHECK=1 TZ=UTC LC_ALL=C
+    SOURCE_DATE_EPOCH=${SETUPB_SOURCE_DATE_EPOCH})
 add_custom_command(
   OUTPUT "${SETUPB_DISKETTE_IMAGE}"
   COMMAND ${CMAKE_COMMAND} -E rm -f "${SETUPB_DISKETTE_IMAGE}.new"
-  COMMAND ${CMAKE_COMMAND} -E env MTOOLS_SKIP_CHECK=1
-          "${SETUPB_MFORMAT}" -i "${SETUPB_DISKETTE_IMAGE}.new" -C -f 1440 -v VELNARI ::
-  COMMAND ${CMAKE_COMMAND} -E env MTOOLS_SKIP_CHECK=1
-          "${SETUPB_MCOPY}" -i "${SETUPB_DISKETTE_IMAGE}.new" -m ${diskette_files} ::/
+  COMMAND ${mtools_env} "${SETUPB_MFORMAT}" -i "${SETUPB_DISKETTE_IMAGE}.new" -C -f 1440 -v VELNARI
+          -N ${diskette_serial} ::
+  COMMAND ${mtools_env} "${SETUPB_MCOPY}" -i "${SETUPB_DISKETTE_IMAGE}.new" ${diskette_files} ::/
   COMMAND ${CMAKE_COMMAND} -E rename "${SETUPB_DISKETTE_IMAGE}.new" "${SETUPB_DISKETTE_IMAGE}"
   DEPENDS ${diskette_files}
-  COMMENT "Diskette image: diskette.img (1.44 MB FAT12)"
+  COMMENT "Diskette image: diskette.img (1.44 MB FAT12), serial ${diskette_serial}"
   VERBATIM)
 
 add_custom_target(diskette ALL DEPENDS "${SETUPB_DISKETTE_IMAGE}" ${diskette_files})
