@@ -61,7 +61,7 @@ const struct RunRow {
     At settings;  // done in the settings dialog (Held: the setup target, Gone: the driver file); Nothing: no dialog
     RunEnd end;   // the service key is written exactly when the exit code is 0
     int setupCopied, driverCopied;
-    const char* commandLine = nullptr;  // as a caller writes it; else the program's name in quotes, a blank and the tail
+    const char* commandLine = nullptr;  // as a caller writes it; else the program in quotes, a blank, the tail
 } kRuns[] = {
     {"Current keeps the installed files", From::Disk, "", 1, 1, At::Current, At::Setup, kRestart, 0, 0},
     {"Enter answers Current", From::Disk, "", 1, 1, At::Enter, At::Setup, kRestart, 0, 0},
@@ -118,11 +118,11 @@ void RunAndCheck(const RunRow& row)
     ASSERT_TRUE(PrepareDiskette(row.driverOnDisk ? kDriver : nullptr) && WriteBytes(kInstalledSetup, "setup before"));
     ASSERT_TRUE(row.from != From::Renamed || MoveFileA("A:\\setupb.exe", "A:\\install.exe"));
     std::string program = row.from == From::Renamed ? "A:\\install.exe" : "A:\\setupb.exe";
-    if (row.from == From::Accented) {
+    if (row.from == From::Accented) {  // Wine stores such a name only under a UTF-8 locale, such as C.UTF-8
         program = kAccented;
         CreateDirectoryA("C:\\acc", nullptr);
         CreateDirectoryA("C:\\acc\\Ger\xE4te", nullptr);
-        ASSERT_TRUE(CopyFileA(kBuiltSetup.c_str(), kAccented, FALSE)) << "a file name with an accent needs LC_ALL=C.UTF-8";
+        ASSERT_TRUE(CopyFileA(kBuiltSetup.c_str(), kAccented, FALSE));
     }
     if (row.from == From::System) {
         // A driver file beside the program: a copy that must not happen would show.
@@ -264,8 +264,8 @@ TEST(Language, InstallFailedMessageFollowsTheSystemLocale)
     char language[16] = "";
     unsigned long system = 0, user = 0;
     const char* expected = getenv("SETUPB_EXPECTED");
-    ASSERT_TRUE(expected && sscanf(expected, "%15s %lx %lx", language, &system, &user) == 3 && languages.count(language))
-        << "run by the e2e.language.* tests";
+    ASSERT_TRUE(expected && sscanf(expected, "%15s %lx %lx", language, &system, &user) == 3) << "run by CTest";
+    ASSERT_TRUE(languages.count(language)) << language;
     EXPECT_EQ(GetSystemDefaultLCID(), system);
     EXPECT_EQ(GetUserDefaultLCID(), user);
     ASSERT_TRUE(ResetMachine() && PrepareDiskette(nullptr));  // no driver file: the run fails at once
