@@ -38,25 +38,6 @@ struct Service {
     }
 };
 
-// What paint draws into a fresh 32-bit bitmap of the given size, row by row.
-template <typename Paint>
-std::vector<DWORD> Drawn(int width, int height, Paint paint)
-{
-    BITMAPINFO info = {};
-    info.bmiHeader = {sizeof(BITMAPINFOHEADER), width, -height, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
-    void* bits = nullptr;
-    HDC memory = CreateCompatibleDC(nullptr);
-    HBITMAP bitmap = CreateDIBSection(memory, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-    HGDIOBJ previous = SelectObject(memory, bitmap);
-    paint(memory);
-    GdiFlush();
-    std::vector<DWORD> pixels(static_cast<DWORD*>(bits), static_cast<DWORD*>(bits) + (bits ? width * height : 0));
-    SelectObject(memory, previous);
-    DeleteObject(bitmap);
-    DeleteDC(memory);
-    return pixels;
-}
-
 // The system icon that the control shows: each is drawn as a static control
 // draws it, over the same background, and must match almost pixel for pixel.
 Icon ShownIcon(HWND control)

@@ -93,6 +93,24 @@ HWND Focus(HWND dialog);  // the focused control of the dialog's thread
 enum class Icon { None, Information, Exclamation, Question };
 Icon ReadIcon(HWND iconControl);                    // the system icon shown; waits a while for it to be painted
 std::vector<DWORD> ScreenPixels(const RECT& rect);  // 0x00RRGGBB, row by row
+// What paint draws into a fresh 32-bit bitmap of the given size, row by row.
+template <typename Paint>
+std::vector<DWORD> Drawn(int width, int height, Paint paint)
+{
+    BITMAPINFO info = {};
+    info.bmiHeader = {sizeof(BITMAPINFOHEADER), width, -height, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+    void* bits = nullptr;
+    HDC memory = CreateCompatibleDC(nullptr);
+    HBITMAP bitmap = CreateDIBSection(memory, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    HGDIOBJ previous = SelectObject(memory, bitmap);
+    paint(memory);
+    GdiFlush();
+    std::vector<DWORD> pixels(static_cast<DWORD*>(bits), static_cast<DWORD*>(bits) + (bits ? width * height : 0));
+    SelectObject(memory, previous);
+    DeleteObject(bitmap);
+    DeleteDC(memory);
+    return pixels;
+}
 
 inline void Click(HWND dialog, int id) { PostMessageA(GetDlgItem(dialog, id), BM_CLICK, 0, 0); }
 void PressKey(HWND dialog, UINT virtualKey, bool alt = false);  // posted to the focused control

@@ -14,8 +14,12 @@ namespace {
 using namespace harness;
 
 int tick = 0, actAt = 0;
-UINT actKey = 0;                 // VK_F4 comes with Alt; 0: a click on Cancel
-std::vector<DWORD> readLine[2];  // read instead of acting: the name's line, the target directory's
+UINT actKey = 0;              // VK_F4 comes with Alt; 0: a click on Cancel
+std::vector<DWORD> shown[4];  // read before acting: the name's line, the target directory's, the bar, the percent
+
+// Where the user sees these, between margins of 30 pixels: top, height and 1 when counted from the middle of the
+// client area. The lines from its top, the bar's middle row (the bar is 28 high from the middle), the label under it.
+constexpr int parts[4][3] = {{10, 20, 0}, {30, 20, 0}, {14, 1, 1}, {30, 20, 1}};
 
 LRESULT CALLBACK ActAtTick(int code, WPARAM wParam, LPARAM lParam)
 {
@@ -25,12 +29,13 @@ LRESULT CALLBACK ActAtTick(int code, WPARAM wParam, LPARAM lParam)
     }
     EXPECT_EQ(Focus(msg->hwnd), GetDlgItem(msg->hwnd, IDB_CANCEL));
     EXPECT_EQ(GetMenuState(GetSystemMenu(msg->hwnd, FALSE), SC_CLOSE, MF_BYCOMMAND), UINT(-1));
-    RECT line;  // the two lines stand in the top quarter of the client area
-    GetClientRect(msg->hwnd, &line);
-    MapWindowPoints(msg->hwnd, nullptr, reinterpret_cast<POINT*>(&line), 2);
-    line.top += (tick - 1) * (line.bottom - line.top) / 8;
-    line.bottom = line.top + (line.bottom - line.top) / 8;
-    readLine[(tick - 1) & 1] = ScreenPixels(line);
+    RECT client;
+    GetClientRect(msg->hwnd, &client);
+    MapWindowPoints(msg->hwnd, nullptr, reinterpret_cast<POINT*>(&client), 2);
+    for (int part = 0; part < 4; ++part) {
+        const int top = client.top + parts[part][2] * (client.bottom - client.top) / 2 + parts[part][0];
+        shown[part] = ScreenPixels({client.left + 30, top, client.right - 30, top + parts[part][1]});
+    }
     actKey ? PressKey(msg->hwnd, actKey, actKey == VK_F4) : Click(msg->hwnd, IDB_CANCEL);
     return 1;
 }
@@ -83,33 +88,49 @@ TEST_F(CopyDialog, CopiesOneFilePerTickUntilTheUserEndsIt)
     }
 }
 
-// The lines are completed from a scratch text of 220 characters: a name or a
-// target directory that does not fit it leaves the line's prefix alone, as a
-// record without a name or without a target directory does. The name's line
-// is read before the first tick, the directory's after the setup program's copy.
-TEST_F(CopyDialog, TextsThatDoNotFitTheScratchLeaveThePrefixAlone)
+// At each tick the dialog shows the step before it: the copy prefix and the file's name, the target prefix and
+// its target directory (on white at the first paint, on the dialog's face once a step's repaint has erased it), the
+// bar filled from the left in the caption colour by halves, the percent centred under it. A name or a directory that
+// does not fit the scratch text of 220 characters leaves its line's prefix alone.
+TEST_F(CopyDialog, ShowsTheFileItsTargetDirectoryAndTheProgressOfEachStep)
 {
-    const InstallFile setupProgram = setupProgramRecord, driver = driverRecord;
-    const InstallFile unfit(std::string(PathCapacity, 'n').c_str(), nullptr);
+    const InstallFile setupProgram("setupb.exe", nullptr), driver("vlncdrvr.sys", "drivers");
     const struct {
+        int at, halves;  // the tick looked at, the bar's filled halves
         InstallFile setup, driver;
-    } rows[] = {{InstallFile("", nullptr), driver},
-                {InstallFile(std::string(220, 'n').c_str(), nullptr), driver},
-                {setupProgram, unfit},
-                {setupProgram, InstallFile("x", std::string(215, 'd').c_str())}};
-    std::vector<DWORD> shown[4];
-    for (int row = 0; row < 4; ++row) {
-        setupProgramRecord = rows[row].setup;
-        driverRecord = rows[row].driver;
-        actAt = 1 + row / 2;
+        const char *lines[2], *percent;  // a null line is not looked at
+    } rows[] = {{1, 0, setupProgram, driver, {"Copying: setupb.exe", "To: C:\\windows\\system32"}, ""},
+                {2, 1, setupProgram, driver, {"Copying: vlncdrvr.sys", "To: C:\\windows\\system32\\drivers"}, "50 %"},
+                {3, 2, setupProgram, driver, {"Copying: vlncdrvr.sys", "To: C:\\windows\\system32\\drivers"}, "100 %"},
+                {1, 0, InstallFile(std::string(220, 'n').c_str(), nullptr), driver, {"Copying: ", nullptr}, ""},
+                {2, 1, setupProgram, InstallFile("x", std::string(215, 'd').c_str()), {"Copying: x", "To: "}, "50 %"}};
+    const COLORREF caption = GetSysColor(COLOR_ACTIVECAPTION);
+    for (const auto& row : rows) {
+        SCOPED_TRACE(testing::Message() << "tick " << row.at << ", " << row.lines[0]);
+        setupProgramRecord = row.setup;
+        driverRecord = row.driver;
+        actAt = row.at;
         actKey = 0;
         EXPECT_EQ(RunCopyDialog(), OutcomeCancelled);
-        shown[row] = readLine[row / 2];
+        const int width = static_cast<int>(shown[2].size());
+        for (int part : {0, 1, 3}) {
+            const char* text = part == 3 ? row.percent : row.lines[part];
+            EXPECT_TRUE(!text || shown[part] == Drawn(width, 20, [&](HDC memory) {
+                RECT area = {0, 0, width, 20};
+                FillRect(memory, &area, GetSysColorBrush(COLOR_3DFACE));
+                SetTextColor(memory, part == 3 ? caption : 0);
+                SetBkColor(memory, row.at == 1 ? RGB(255, 255, 255) : GetSysColor(COLOR_3DFACE));
+                DrawTextA(memory, text, -1, &area, part == 3 ? DT_CENTER : DT_LEFT);
+            })) << "part " << part << ": " << text;
+        }
+        std::string filled;  // '#' for each column of the bar in the caption colour
+        for (DWORD pixel : shown[2]) {
+            filled += (pixel & 0xFFFFFF) == RGB(GetBValue(caption), GetGValue(caption), GetRValue(caption)) ? '#' : '.';
+        }
+        EXPECT_EQ(filled, std::string(width * row.halves / 2, '#') + std::string(width - width * row.halves / 2, '.'));
     }
     setupProgramRecord = setupProgram;
     driverRecord = driver;
-    EXPECT_TRUE(!shown[0].empty() && shown[0] == shown[1]) << "a name of 220 characters";
-    EXPECT_TRUE(!shown[2].empty() && shown[2] == shown[3]) << "a target directory of 235 characters";
 }
 
 }  // namespace

@@ -9,26 +9,28 @@ namespace {
 
 using namespace harness;
 
-int ProgramDirLength()
+std::string ProgramDir()
 {
     char path[PathCapacity];
     const std::string program(path, GetModuleFileNameA(nullptr, path, PathCapacity));
-    return static_cast<int>(program.rfind('\\'));
+    return program.substr(0, program.rfind('\\'));
 }
 
 TEST(InstallFile, JoinedPathsFitTheLimitOrLeaveTheRecordUnresolved)
 {
-    const int program = ProgramDirLength(), system = static_cast<int>(kSystemDir.size());
+    const std::string dir = ProgramDir(), existing = dir + "\\n";  // the target rows' source, made to exist
+    ASSERT_TRUE(WriteBytes(existing, "source"));
+    const int program = static_cast<int>(dir.size()), system = static_cast<int>(kSystemDir.size());
     const struct {
         const char* what;
-        int nameLength, subdirectoryLength;  // -1: no subdirectory
-        size_t sourceLength, targetLength;    // 0: not resolved
+        int nameLength, subdirectoryLength, available;  // -1: no subdirectory; 1: the source counts as there
+        size_t sourceLength, targetLength;               // 0: not resolved
     } rows[] = {
-        {"source of 259 characters", 258 - program, -1, 259, size_t(system + 259 - program)},
-        {"source of 260 characters", 259 - program, -1, 0, 0},
-        {"target of 259 characters", 1, 256 - system, size_t(program + 2), 259},
-        {"target of 260 characters", 1, 257 - system, size_t(program + 2), 0},
-        {"name of 260 characters", 260, -1, 0, 0},
+        {"source of 259 characters", 258 - program, -1, 0, 259, size_t(system + 259 - program)},
+        {"source of 260 characters", 259 - program, -1, 0, 0, 0},
+        {"target of 259 characters", 1, 256 - system, 1, size_t(program + 2), 259},
+        {"target of 260 characters", 1, 257 - system, 0, size_t(program + 2), 0},
+        {"name of 260 characters", 260, -1, 0, 0, 0},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.what);
@@ -36,8 +38,9 @@ TEST(InstallFile, JoinedPathsFitTheLimitOrLeaveTheRecordUnresolved)
         const InstallFile record(name.c_str(), row.subdirectoryLength < 0 ? nullptr : subdirectory.c_str());
         EXPECT_EQ(strlen(record.SourcePath()), row.sourceLength);
         EXPECT_EQ(strlen(record.TargetPath()), row.targetLength);
-        EXPECT_EQ(record.SourceAvailable(), 0);
+        EXPECT_EQ(record.SourceAvailable(), row.available);
     }
+    DeleteFileA(existing.c_str());
 }
 
 TEST(InstallFile, LowerAsciiChangesOnlyTheCapitalsAToZ)
