@@ -56,6 +56,8 @@ TEST(SettingsDialog, FiltersKeysWarnsOncePerChangeRefusesBadTextsAndIgnoresEscap
         {"3G", "20", kNoMessage, IDE_SET_PORT},
         {"300", "00", kNoMessage, IDE_SET_BUFFER},
         {"", "99", kInputError, IDE_SET_PORT},
+        {"300", "6x", kInputError, IDE_SET_BUFFER},  // a full-length text is compared digit by digit: x is above 4
+        {"300", "1", kNoMessage, IDE_SET_BUFFER},
     };
     for (const auto& texts : refused) {
         SCOPED_TRACE(std::string("port \"") + texts.port + "\", buffer \"" + texts.buffer + "\"");

@@ -1,8 +1,7 @@
-// The program's pure decisions, row by row: run mode, pre-flight, language,
-// placement, the settings fields' texts.
+// The program's pure decisions, row by row: the command tail, run mode, pre-flight, language, placement. (The
+// settings fields' texts are checked where they are typed and pasted: tests/e2e/settings_test.cpp.)
 #include <gtest/gtest.h>
 
-#include "config/driver_parameters.h"
 #include "dialogs/placement.h"
 #include "flow/command_line.h"
 #include "flow/preflight.h"
@@ -86,35 +85,6 @@ TEST(Placement, CentredOverTheOwnerWhereItFramesTheDialogElseTheScreenAndKeptOnI
         const POINT position = CentredPosition(row.dialog, row.owner, row.screenWidth, row.screenHeight);
         EXPECT_EQ(position.x, row.x) << row.what;
         EXPECT_EQ(position.y, row.y) << row.what;
-    }
-}
-
-// The port field takes up to three hexadecimal digits in capitals, at most
-// 3FF; the buffer field up to two decimal digits, 2 to 64. While typing, a
-// text of full length is compared character by character: "6x" warns too.
-TEST(SettingsFields, TextsWarnWhileTypedAndAreTakenOrRefusedAtSetup)
-{
-    constexpr long Refused = -1;
-    const struct {
-        bool port;
-        const char* text;
-        int warns;
-        long value;
-    } rows[] = {
-        {true, "300", 0, 0x300}, {true, "3FF", 0, 0x3FF}, {true, "0", 0, 0},      {true, "2A0", 0, 0x2A0},
-        {true, "0B", 0, 0xB},    {true, "40", 0, 0x40},   {true, "400", 1, Refused}, {true, "G00", 1, Refused},
-        {true, "", 0, Refused},  {true, "3G", 0, Refused}, {true, "3ff", 0, Refused}, {true, "1000", 0, Refused},
-        {false, "20", 0, 20},    {false, "2", 0, 2},      {false, "02", 0, 2},     {false, "64", 0, 64},
-        {false, "6", 0, 6},      {false, "65", 1, Refused}, {false, "6x", 1, Refused}, {false, "70", 1, Refused},
-        {false, "1", 0, Refused}, {false, "00", 0, Refused}, {false, "", 0, Refused}, {false, "2x", 0, Refused},
-        {false, "100", 0, Refused},
-    };
-    for (const auto& row : rows) {
-        SCOPED_TRACE(std::string(row.port ? "port \"" : "buffer \"") + row.text + "\"");
-        DWORD buffer = 0;
-        const int taken = row.port ? PortTextAccepted(row.text) : BufferTextAccepted(row.text, &buffer);
-        EXPECT_EQ(row.port ? PortTextOutOfRange(row.text) : BufferTextOutOfRange(row.text), row.warns);
-        EXPECT_EQ(taken ? long(row.port ? PortTextValue(row.text) : buffer) : Refused, row.value);
     }
 }
 
