@@ -1,5 +1,5 @@
-// The settings dialog of the real setupb.exe, driven as a person would: what its
-// fields let in, what it warns about and refuses, what it shows and stores.
+// The settings dialog of the real setupb.exe, driven as a person would: what its fields let in, what it warns
+// about and refuses, what it shows and stores.
 #include <gtest/gtest.h>
 
 #include "harness.h"
@@ -21,8 +21,7 @@ TEST(SettingsDialog, FiltersKeysWarnsOncePerChangeRefusesBadTextsAndIgnoresEscap
     const struct {
         int field;
         bool cleared;  // first
-        const char* typed;
-        const char* shown;
+        const char *typed, *shown;
         RunEnd warned;
     } typing[] = {
         {IDE_SET_PORT, true, "gx- 1aC\bB", "1AB", kNoMessage},    // hexadecimal digits only, as capitals
@@ -44,14 +43,8 @@ TEST(SettingsDialog, FiltersKeysWarnsOncePerChangeRefusesBadTextsAndIgnoresEscap
         EXPECT_EQ(ItemText(dialog, step.field), step.shown);
     }
 
-    // Pasted texts pass no key filter; Setup refuses them with one message
-    // and the focus on the field to mend, the port first.
-    const struct {
-        const char* port;
-        const char* buffer;
-        RunEnd warnedOnEntry;
-        int focus;
-    } refused[] = {
+    // Pasted texts pass no key filter; Setup refuses them with one message and the focus on the field to mend.
+    const struct { const char *port, *buffer; RunEnd warnedOnEntry; int focus; } refused[] = {
         {"", "20", kNoMessage, IDE_SET_PORT},
         {"3G", "20", kNoMessage, IDE_SET_PORT},
         {"300", "00", kNoMessage, IDE_SET_BUFFER},
@@ -78,41 +71,29 @@ TEST(SettingsDialog, FiltersKeysWarnsOncePerChangeRefusesBadTextsAndIgnoresEscap
     EXPECT_TRUE(setup.Running() && IsWindowVisible(dialog));
 }
 
-// From the system directory, for a calling installer: the dialog shows what
-// is stored, and Setup stores what was chosen.
+// From the system directory, for a calling installer: the dialog shows what is stored, and Setup stores what
+// was chosen instead.
 TEST(SettingsDialog, ShowsTheStoredValuesAndSetupStoresWhatWasChosen)
 {
-    const struct {
-        int dma, irq, audio, lock;  // list entries, radio buttons
-        const char* port;
-        const char* buffer;
-        Values stored;
-    } choices[] = {
-        {3, 0, IDB_SET_MONO, IDB_SET_LOCK, "3ff", "64", ParameterValues(0, 3, 0x3FF, 64, 1, 1)},
-        {1, 2, IDB_SET_STEREO, IDB_SET_UNLOCK, "ff", "02", ParameterValues(6, 9, 0xFF, 2, 0, 0)},
-    };
-    for (const auto& choice : choices) {
-        SCOPED_TRACE(std::string("port \"") + choice.port + "\", buffer \"" + choice.buffer + "\"");
-        ASSERT_TRUE(ResetMachine() && CopyFileA(kBuiltSetup.c_str(), kInstalledSetup.c_str(), FALSE) &&
-                    WriteBytes(kInstalledDriver, "driver") &&
-                    StoreValues(kParametersKey, ParameterValues(0, 11, 0x2A0, 33, 1, 1)));
-        Process setup;
-        HWND dialog = setup.Start(kInstalledSetup, "2") ? WaitDialog(setup.Id(), IDB_SET_SETUP) : nullptr;
-        ASSERT_NE(dialog, nullptr);
-        EXPECT_EQ(Selected(dialog, IDC_SET_DMA_LIST) + "," + Selected(dialog, IDC_SET_IRQ_LIST), "Non DMA,11");
-        EXPECT_EQ(ItemText(dialog, IDE_SET_PORT) + "," + ItemText(dialog, IDE_SET_BUFFER), "2A0,33");
-        EXPECT_TRUE(Checked(dialog, IDB_SET_MONO) && Checked(dialog, IDB_SET_LOCK));
-        SendDlgItemMessageA(dialog, IDC_SET_DMA_LIST, CB_SETCURSEL, choice.dma, 0);
-        SendDlgItemMessageA(dialog, IDC_SET_IRQ_LIST, CB_SETCURSEL, choice.irq, 0);
-        Click(dialog, choice.audio);
-        Click(dialog, choice.lock);
-        ASSERT_TRUE(Paste(dialog, IDE_SET_PORT, "") && Paste(dialog, IDE_SET_BUFFER, ""));
-        Type(dialog, IDE_SET_PORT, choice.port);
-        Type(dialog, IDE_SET_BUFFER, choice.buffer);
-        PressKey(dialog, VK_RETURN);
-        EXPECT_EQ(FollowToEnd(setup), Silent(0));
-        EXPECT_EQ(ReadKey(kParametersKey), choice.stored);
-    }
+    ASSERT_TRUE(ResetMachine() && CopyFileA(kBuiltSetup.c_str(), kInstalledSetup.c_str(), FALSE) &&
+                WriteBytes(kInstalledDriver, "driver") &&
+                StoreValues(kParametersKey, ParameterValues(7, 11, 0x2A0, 33, 1, 1)));
+    Process setup;
+    HWND dialog = setup.Start(kInstalledSetup, "2") ? WaitDialog(setup.Id(), IDB_SET_SETUP) : nullptr;
+    ASSERT_NE(dialog, nullptr);
+    EXPECT_EQ(Selected(dialog, IDC_SET_DMA_LIST) + "," + Selected(dialog, IDC_SET_IRQ_LIST), "7,11");
+    EXPECT_EQ(ItemText(dialog, IDE_SET_PORT) + "," + ItemText(dialog, IDE_SET_BUFFER), "2A0,33");
+    EXPECT_TRUE(Checked(dialog, IDB_SET_MONO) && Checked(dialog, IDB_SET_LOCK));
+    SendDlgItemMessageA(dialog, IDC_SET_DMA_LIST, CB_SETCURSEL, 3, 0);  // Non DMA
+    SendDlgItemMessageA(dialog, IDC_SET_IRQ_LIST, CB_SETCURSEL, 0, 0);  // 3
+    Click(dialog, IDB_SET_STEREO);
+    Click(dialog, IDB_SET_UNLOCK);
+    ASSERT_TRUE(Paste(dialog, IDE_SET_PORT, "") && Paste(dialog, IDE_SET_BUFFER, ""));
+    Type(dialog, IDE_SET_PORT, "3ff");
+    Type(dialog, IDE_SET_BUFFER, "02");
+    PressKey(dialog, VK_RETURN);
+    EXPECT_EQ(FollowToEnd(setup), Silent(0));
+    EXPECT_EQ(ReadKey(kParametersKey), ParameterValues(0, 3, 0x3FF, 2, 0, 0));
 }
 
 }  // namespace

@@ -31,11 +31,7 @@ bool DeleteKey(const std::string& path)
 struct Service {
     SC_HANDLE manager = OpenSCManagerA(nullptr, nullptr, SC_MANAGER_ALL_ACCESS);
     SC_HANDLE service = manager ? OpenServiceA(manager, "VlnCD", SERVICE_ALL_ACCESS) : nullptr;
-    ~Service()
-    {
-        CloseServiceHandle(service);  // a null handle is refused, harmlessly
-        CloseServiceHandle(manager);
-    }
+    ~Service() { CloseServiceHandle(service), CloseServiceHandle(manager); }  // a null handle is refused, harmlessly
 };
 
 // The system icon that the control shows: each is drawn as a static control
@@ -254,8 +250,7 @@ DWORD Process::ExitCode(DWORD limitMs) const
 
 bool Process::Hold()
 {
-    // A thread stops some time after SuspendThread returns; reading its
-    // context waits until it has.
+    // A thread stops some time after SuspendThread returns; reading its context waits until it has.
     CONTEXT context = {};
     context.ContextFlags = CONTEXT_CONTROL;
     return SuspendThread(info.hThread) != DWORD(-1) && GetThreadContext(info.hThread, &context);
@@ -360,15 +355,13 @@ bool Paste(HWND dialog, int id, const char* text)
     CloseClipboard();
     PostMessageA(GetDlgItem(dialog, id), EM_SETSEL, 0, -1);
     PostMessageA(GetDlgItem(dialog, id), *text != '\0' ? WM_PASTE : WM_CLEAR, 0, 0);
-    // The field reads the clipboard when it gets to the paste: a next paste
-    // must not change the clipboard before.
+    // The field reads the clipboard when it gets to the paste: a next paste must not change the clipboard before.
     return WaitUntil([&] { return ItemText(dialog, id) == text; });
 }
 
 bool Barrier(HWND settings)
 {
-    // A posted change of the DMA list's item data, which the program never
-    // uses, is read back once the thread has got to it.
+    // A posted change of the DMA list's item data, which the program never uses, is read once the thread got to it.
     static LPARAM token = 0x5E70;
     HWND list = GetDlgItem(settings, IDC_SET_DMA_LIST);
     PostMessageA(list, CB_SETITEMDATA, 0, ++token);

@@ -66,10 +66,7 @@ public:
     Process(const Process&) = delete;
     Process& operator=(const Process&) = delete;
     ~Process();  // ends a run that a failed test left behind
-    bool Start(const std::string& program, const char* tail = "")
-    {
-        return StartLine(program, '"' + program + "\" " + tail);
-    }
+    bool Start(const std::string& exe, const char* tail = "") { return StartLine(exe, '"' + exe + "\" " + tail); }
     bool StartLine(const std::string& program, std::string commandLine);  // the whole command line as given
     DWORD Id() const { return info.dwProcessId; }
     bool Running() const { return ExitCode(0) == StillRunning; }
@@ -102,13 +99,12 @@ std::vector<DWORD> Drawn(int width, int height, Paint paint)
     void* bits = nullptr;
     HDC memory = CreateCompatibleDC(nullptr);
     HBITMAP bitmap = CreateDIBSection(memory, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-    HGDIOBJ previous = SelectObject(memory, bitmap);
+    SelectObject(memory, bitmap);
     paint(memory);
     GdiFlush();
     std::vector<DWORD> pixels(static_cast<DWORD*>(bits), static_cast<DWORD*>(bits) + (bits ? width * height : 0));
-    SelectObject(memory, previous);
+    DeleteDC(memory);  // the bitmap is no longer selected into anything, and goes next
     DeleteObject(bitmap);
-    DeleteDC(memory);
     return pixels;
 }
 
@@ -118,8 +114,7 @@ void PressKey(HWND dialog, UINT virtualKey, bool alt = false);  // posted to the
 void QueueKey(UINT virtualKey, bool alt = false);
 void Type(HWND dialog, int id, const char* characters);          // a click into the field, the caret at its end
 bool Paste(HWND dialog, int id, const char* text);               // replaces the text; no key filter sees it
-// Returns once the settings dialog's thread has handled all that was posted
-// to it before; a message box opened meanwhile is on the screen by then.
+// Returns once the settings dialog's thread has handled all posted to it before; a box opened meanwhile is shown.
 bool Barrier(HWND settings);
 
 struct RunEnd {  // the message boxes a run showed (each read, then closed with Enter), its exit code

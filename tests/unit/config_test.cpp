@@ -1,5 +1,5 @@
-// The driver configuration store on the prefix's real registry and service
-// manager: stored settings read into the dialog's selections, registration.
+// The driver configuration store on the prefix's real registry and service manager: stored settings read into the
+// dialog's selections, registration.
 #include <gtest/gtest.h>
 
 #include "config/driver_parameters.h"
@@ -17,8 +17,7 @@ void Reset()
     driverSettings = DriverParameters{};
 }
 
-// "DMA index, IRQ index, port text, buffer text, audio mode, door lock |
-// the six fields read", as ReadDriverParameters leaves them.
+// "DMA index, IRQ index, port text, buffer text, audio mode, door lock | the six fields", as they are read.
 std::string Read()
 {
     int dma = -1, irq = -1, audio = -1, lock = -1;
@@ -35,21 +34,14 @@ std::string Read()
 Values Stored(const char* name, std::optional<Value> value)
 {
     Values values = ParameterValues(7, 5, 0x2A0, 33, 1, 1);
-    values.erase(name);
-    if (value) {
-        values[name] = *value;
-    }
+    value ? void(values[name] = *value) : void(values.erase(name));
     return values;
 }
 
 TEST(ConfigStore, StoredSettingsBecomeTheDialogsSelections)
 {
     const std::string defaults = "0 3 300 20 0 0 | 0 0 0 0 0 0";
-    const struct {
-        const char* what;
-        std::optional<Values> parameters;  // nothing: no Parameters key
-        const char* read;
-    } rows[] = {
+    const struct { const char* what; std::optional<Values> parameters; const char* read; } rows[] = {  // none: no key
         {"no Parameters", std::nullopt, defaults.c_str()},
         {"empty Parameters", Values{}, "3 3 0 20 0 0 | 0 0 0 0 0 0"},
         {"in range", ParameterValues(0, 11, 0x340, 64, 1, 1), "3 4 340 64 1 1 | 0 11 340 64 1 1"},
@@ -77,17 +69,14 @@ TEST(ConfigStore, StoredSettingsBecomeTheDialogsSelections)
     EXPECT_EQ(Read(), defaults) << "a service key the user may not change";
 }
 
-// Whatever type and length a value was read with, the registration writes
-// six 4-byte REG_DWORDs, and the service key as the program has it once the
-// service exists. Each sibling is read afresh: Start 0 to 3 becomes 4, a
-// missing key or value is skipped (a failing one: see the end-to-end runs).
+// Whatever type and length a value was read with, the registration writes six 4-byte REG_DWORDs, and the service
+// key as the program has it once the service exists. Each sibling is read afresh: Start 0 to 3 becomes 4, a missing
+// key or value is skipped (a failing one: see the end-to-end runs).
 TEST(ConfigStore, RegistrationWritesFourByteParametersTheServiceKeyAndDisablesSiblings)
 {
     const auto start = [](Value value) { return Key(Values{{"Start", value}}); };
     const Key none, noStart = Values{{"Type", Dword(1)}}, disabled = start(Dword(4));
-    const struct {
-        Key before[5], after[5];
-    } siblings[] = {
+    const struct { Key before[5], after[5]; } siblings[] = {
         {{start(Dword(0)), start(Dword(1)), start(Dword(2)), start(Dword(3)), disabled},
          {disabled, disabled, disabled, disabled, disabled}},
         {{start(Dword(5)), none, noStart, start(Dword(3)), start(Dword(1))},

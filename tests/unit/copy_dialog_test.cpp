@@ -50,19 +50,17 @@ Outcome RunCopyDialog()
     return outcome;
 }
 
-// One file per tick until the user ends the copy. At the tick acted at the dialog shows the step before it: the
-// copy prefix and the file's name, the target prefix and its target directory (on white at the first paint, on the
-// dialog's face once a step's repaint has erased it), the bar filled from the left in the caption colour by halves,
-// the percent centred under it. A name or a directory that does not fit the scratch text of 220 characters leaves
-// its line's prefix alone.
+// One file per tick until the user ends the copy. At the tick acted at, the dialog shows the step before it: the
+// copy prefix and the file's name, the target prefix and its directory (on white at the first paint, then on the
+// dialog's face), the bar filled by halves in the caption colour, the percent centred under it. A name or a directory
+// that does not fit the scratch text of 220 characters leaves its line's prefix alone.
 TEST(CopyDialog, CopiesOneFilePerTickAndShowsTheFileItsTargetDirectoryAndTheProgressUntilTheUserEndsIt)
 {
     const InstallFile setupProgram("setupb.exe", nullptr), driver("vlncdrvr.sys", "drivers");
     const char *name[] = {"Copying: setupb.exe", "Copying: vlncdrvr.sys"}, *to[] = {"To: C:\\windows\\system32",
                                                                                 "To: C:\\windows\\system32\\drivers"};
     const struct {
-        int at;     // the tick acted at (0: none)
-        UINT key;   // VK_F4 comes with Alt; 0: a click on Cancel
+        int at, key;  // the tick acted at (0: none); the key pressed (VK_F4 comes with Alt; 0: a click on Cancel)
         Outcome outcome;
         int copied;  // files copied by the end
         InstallFile setup, driver;
@@ -85,7 +83,7 @@ TEST(CopyDialog, CopiesOneFilePerTickAndShowsTheFileItsTargetDirectoryAndTheProg
         setupProgramRecord = row.setup;
         driverRecord = row.driver;
         actAt = row.at;
-        actKey = row.key;
+        actKey = static_cast<UINT>(row.key);
         EXPECT_EQ(RunCopyDialog(), row.outcome);
         EXPECT_GE(tick, row.at);
         EXPECT_EQ(ReadBytes(setupProgram.TargetPath()) == "setup program", row.copied >= 1);

@@ -1,5 +1,4 @@
-// The program's pure decisions, row by row: the command tail, run mode, pre-flight, language, placement. (The
-// settings fields' texts are checked where they are typed and pasted: tests/e2e/settings_test.cpp.)
+// The program's pure decisions, row by row: the command tail, run mode, pre-flight, language, placement.
 #include <gtest/gtest.h>
 
 #include "dialogs/placement.h"

@@ -9,16 +9,12 @@ namespace {
 
 using namespace harness;
 
-std::string ProgramDir()
-{
-    char path[PathCapacity];
-    const std::string program(path, GetModuleFileNameA(nullptr, path, PathCapacity));
-    return program.substr(0, program.rfind('\\'));
-}
-
 TEST(InstallFile, JoinedPathsFitTheLimitOrLeaveTheRecordUnresolved)
 {
-    const std::string dir = ProgramDir(), existing = dir + "\\n";  // the target rows' source, made to exist
+    char path[PathCapacity];
+    std::string dir(path, GetModuleFileNameA(nullptr, path, PathCapacity));
+    dir.resize(dir.rfind('\\'));
+    const std::string existing = dir + "\\n";  // the target rows' source, made to exist
     ASSERT_TRUE(WriteBytes(existing, "source"));
     const int program = static_cast<int>(dir.size()), system = static_cast<int>(kSystemDir.size());
     const struct {
