@@ -1,6 +1,6 @@
 // Drives setupb.exe from a second Win32 process as a person would, and lays out and reads back what the program
 // owns: its files, its registry keys and the VlnCD service. Shared by every test and tool; it asserts nothing
-// but that each program starts at the first attempt.
+// but that a program starts at the first or second attempt.
 #ifndef SETUPB_TESTS_HARNESS_H
 #define SETUPB_TESTS_HARNESS_H
 

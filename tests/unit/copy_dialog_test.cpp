@@ -17,8 +17,7 @@ int tick = 0, actAt = 0;
 UINT actKey = 0;
 std::vector<DWORD> shown[4];  // read before acting: the name's line, the target directory's, the bar, the percent
 
-// Where the user sees these, between margins of 30 pixels: top, height and 1 when counted from the middle of the
-// client area. The lines from its top, the bar's middle row (the bar is 28 high from the middle), the label under it.
+// Between margins of 30 pixels: top, height, 1 if from the client area's middle (the bar is 28 high from there).
 constexpr int parts[4][3] = {{10, 20, 0}, {30, 20, 0}, {14, 1, 1}, {30, 20, 1}};
 
 LRESULT CALLBACK ActAtTick(int code, WPARAM wParam, LPARAM lParam)
