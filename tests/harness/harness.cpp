@@ -233,7 +233,7 @@ bool Process::StartLine(const std::string& program, std::string commandLine)
         if (GetLastError() != ERROR_INTERNAL_ERROR) {
             return false;
         }
-        // Under Wine a new process rarely (about once in 500 starts here) dies before its start-up is done and
+        // Under Wine a new process rarely (once in a few hundred starts here) dies before its start-up is done and
         // CreateProcess fails with ERROR_INTERNAL_ERROR. No code of the program has run: it is started again,
         // said in the test's output (CTest's log keeps it); a second time fails the test.
         printf("harness: %s died while starting (Wine): started again\n", commandLine.c_str());
