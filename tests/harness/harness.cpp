@@ -346,7 +346,7 @@ void Type(HWND dialog, int id, const char* characters)
 bool Paste(HWND dialog, int id, const char* text)
 {
     HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, strlen(text) + 1);
-    if (memory == nullptr || !OpenClipboard(nullptr)) {
+    if (memory == nullptr || !WaitUntil([] { return OpenClipboard(nullptr) != FALSE; })) {  // a paste may hold it
         GlobalFree(memory);
         return false;
     }
@@ -357,8 +357,7 @@ bool Paste(HWND dialog, int id, const char* text)
     CloseClipboard();
     PostMessageA(GetDlgItem(dialog, id), EM_SETSEL, 0, -1);
     PostMessageA(GetDlgItem(dialog, id), *text != '\0' ? WM_PASTE : WM_CLEAR, 0, 0);
-    // The field reads the clipboard when it gets to the paste: a next paste must not change the clipboard before.
-    return WaitUntil([&] { return ItemText(dialog, id) == text; });
+    return Barrier(dialog) && ItemText(dialog, id) == text;  // it has read the clipboard: a next paste may change it
 }
 
 bool Barrier(HWND settings)

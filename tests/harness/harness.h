@@ -113,7 +113,7 @@ void PressKey(HWND dialog, UINT virtualKey, bool alt = false);  // posted to the
 // A key press in the input queue: the window that has the focus when the program reads it gets it.
 void QueueKey(UINT virtualKey, bool alt = false);
 void Type(HWND dialog, int id, const char* characters);          // a click into the field, the caret at its end
-bool Paste(HWND dialog, int id, const char* text);               // replaces the text; no key filter sees it
+bool Paste(HWND dialog, int id, const char* text);  // of the settings dialog: replaces the text, passing no key filter
 // Returns once the settings dialog's thread has handled all posted to it before; a box opened meanwhile is shown.
 bool Barrier(HWND settings);
 
