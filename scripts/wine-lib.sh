@@ -148,6 +148,7 @@ wine_stop() {
 # fresh wineserver and screen, and leaves none behind.
 wine_hold_for_run() {
   local run=$PPID
+  mkdir -p "$(dirname "$1")"
   exec 8>"$1.run.lock"
   if ! flock -n 8; then
     echo "another test run of this build tree is going on: waiting for it to end"
