@@ -13,8 +13,7 @@ namespace {
 
 using namespace harness;
 
-int tick = 0, actAt = 0;
-UINT actKey = 0;
+int tick = 0, actAt = 0, actKey = 0;
 std::vector<DWORD> shown[4];  // read before acting: the name's line, the target directory's, the bar, the percent
 
 // Between margins of 30 pixels: top, height, 1 if from the client area's middle (the bar is 28 high from there).
@@ -42,6 +41,7 @@ LRESULT CALLBACK ActAtTick(int code, WPARAM wParam, LPARAM lParam)
 Outcome RunCopyDialog()
 {
     tick = 0;
+    std::fill(std::begin(shown), std::end(shown), std::vector<DWORD>());  // nothing read yet: no earlier run's pixels
     const HHOOK hook = SetWindowsHookExA(WH_MSGFILTER, ActAtTick, nullptr, GetCurrentThreadId());
     const Outcome outcome =
         RunModalDialog(GetModuleHandleA(nullptr), DLG_COPY_PROGRESS_NAME, nullptr, CopyProgressDialog);
@@ -82,7 +82,7 @@ TEST(CopyDialog, CopiesOneFilePerTickAndShowsTheFileItsTargetDirectoryAndTheProg
         setupProgramRecord = row.setup;
         driverRecord = row.driver;
         actAt = row.at;
-        actKey = static_cast<UINT>(row.key);
+        actKey = row.key;
         EXPECT_EQ(RunCopyDialog(), row.outcome);
         EXPECT_GE(tick, row.at);
         EXPECT_EQ(ReadBytes(setupProgram.TargetPath()) == "setup program", row.copied >= 1);
