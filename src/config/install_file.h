@@ -45,6 +45,5 @@ private:
 // program_globals.cpp defines them together in that order.
 extern InstallFile setupProgramRecord;  // setupb.exe into the system directory
 extern InstallFile driverRecord;        // vlncdrvr.sys into its drivers subdirectory
-extern int copyFiles;                   // 1 when this run copies them
 
 #endif

@@ -53,21 +53,28 @@ LONG CreateKey(HKEY parent, const char* path, HKEY* key)
                            &disposition);
 }
 
-// Creates the VlnCD service; any failure (it may exist already) is ignored.
-void CreateDriverService()
+// Creates the VlnCD service. A failure is ignored (the key written before
+// defines the service for the next start either way), above all 1073, a
+// service that exists from an earlier installation; but a service marked for
+// deletion takes its whole key, Parameters included, with it once its last
+// handle closes: that status, 1072, is returned, else 0.
+LONG CreateDriverService()
 {
     SC_HANDLE manager = OpenSCManagerA(nullptr, nullptr, SC_MANAGER_ALL_ACCESS);
     if (manager == nullptr) {
-        return;
+        return ERROR_SUCCESS;
     }
-    // Fails when the service exists from an earlier installation: ignored.
     SC_HANDLE service = CreateServiceA(manager, driverServiceName, driverServiceName, SERVICE_ALL_ACCESS,
                                        SERVICE_KERNEL_DRIVER, SERVICE_BOOT_START, SERVICE_ERROR_NORMAL,
                                        driverImagePath, driverLoadOrderGroup, nullptr, nullptr, nullptr, nullptr);
+    LONG status = ERROR_SUCCESS;
     if (service != nullptr) {
         CloseServiceHandle(service);
+    } else if (GetLastError() == ERROR_SERVICE_MARKED_FOR_DELETE) {
+        status = ERROR_SERVICE_MARKED_FOR_DELETE;
     }
     CloseServiceHandle(manager);
+    return status;
 }
 
 // One sibling: 0 when it is dealt with (disabled, already off, not installed,
@@ -129,9 +136,12 @@ LONG RegisterDriver()
         }
         RegCloseKey(serviceKey);
     }
-    // The service is created whatever came before; the key written above
-    // stands either way.
-    CreateDriverService();
+    // The service is created whatever came before; only a service pending
+    // deletion, after steps that all succeeded, keeps the siblings running.
+    const LONG serviceStatus = CreateDriverService();
+    if (status == ERROR_SUCCESS) {
+        status = serviceStatus;
+    }
     if (status == ERROR_SUCCESS) {
         status = DisableSiblingServices();
     }

@@ -5,7 +5,8 @@
 
 #include <windows.h>
 
-// 0 when every registry step succeeded, else the first failing status.
+// 0 when every registry step succeeded, else the first failing status; 1072
+// when they did but the service is marked for deletion (the siblings stay).
 LONG RegisterDriver();
 
 #endif

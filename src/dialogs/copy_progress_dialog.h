@@ -8,4 +8,9 @@
 // OutcomeFailed (a copy failed) or OutcomeCancelled.
 INT_PTR CALLBACK CopyProgressDialog(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
 
+// 1 when this run copies the product files: Setup runs this dialog before the
+// registration. Set by the pre-flight decision, cleared by the driver-present
+// dialog's Current; defined in flow/program_globals.cpp.
+extern int copyFiles;
+
 #endif

@@ -1,6 +1,6 @@
 #include "dialogs/driver_present_dialog.h"
 
-#include "config/install_file.h"
+#include "dialogs/copy_progress_dialog.h"
 #include "dialogs/modal_dialog.h"
 #include "dialogs/placement.h"
 #include "resource.h"

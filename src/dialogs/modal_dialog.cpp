@@ -2,18 +2,11 @@
 
 namespace {
 
-// Marks a dialog that has asked to close; its outcome waits in DWLP_USER.
-const char closeRequestProperty[] = "VlnCDCloseRequest";
-
-// Once the dialog has asked to close, its own outcome stands, whatever close
-// arrives first; before that, every close is the user's cancel.
-INT_PTR ClosingOutcome(HWND dialog)
-{
-    if (RemovePropA(dialog, closeRequestProperty) != nullptr) {
-        return static_cast<INT_PTR>(static_cast<Outcome>(GetWindowLongPtrA(dialog, DWLP_USER)));
-    }
-    return OutcomeCancelled;
-}
+// How a dialog's end stands: absent (every close is the user's cancel), or
+// one of these values; the outcome of its own request waits in DWLP_USER.
+const char closeStateProperty[] = "VlnCDCloseState";
+const HANDLE AwaitingOwnRequest = reinterpret_cast<HANDLE>(1);
+const HANDLE OwnRequestPosted = reinterpret_cast<HANDLE>(2);
 
 }  // namespace
 
@@ -26,13 +19,20 @@ Outcome RunModalDialog(HINSTANCE instance, const char* templateName, HWND owner,
     return static_cast<Outcome>(result);
 }
 
+void IgnoreWindowSystemCloses(HWND dialog)
+{
+    if (GetPropA(dialog, closeStateProperty) == nullptr) {
+        SetPropA(dialog, closeStateProperty, AwaitingOwnRequest);
+    }
+}
+
 void PostCloseRequest(HWND dialog, Outcome outcome)
 {
     // The first request decides: a later one (a timer tick after Cancel, say)
     // is delivered after it and finds the dialog gone.
-    if (GetPropA(dialog, closeRequestProperty) == nullptr) {
+    if (GetPropA(dialog, closeStateProperty) != OwnRequestPosted) {
         SetWindowLongPtrA(dialog, DWLP_USER, static_cast<LONG_PTR>(outcome));
-        SetPropA(dialog, closeRequestProperty, reinterpret_cast<HANDLE>(1));
+        SetPropA(dialog, closeStateProperty, OwnRequestPosted);
     }
     // A lost post would leave the dialog open for the user to close: no harm.
     PostMessageA(dialog, WM_SYSCOMMAND, SC_CLOSE, static_cast<LPARAM>(outcome));
@@ -43,6 +43,14 @@ INT_PTR EndDialogOnClose(HWND dialog, WPARAM command)
     if (command != SC_CLOSE) {
         return FALSE;
     }
-    EndDialog(dialog, ClosingOutcome(dialog));
+    // Once the dialog has asked to close, its own outcome stands, whatever
+    // close arrives first; a dialog awaiting its own request stays open.
+    const HANDLE state = GetPropA(dialog, closeStateProperty);
+    if (state == AwaitingOwnRequest) {
+        return TRUE;
+    }
+    RemovePropA(dialog, closeStateProperty);
+    EndDialog(dialog, state == OwnRequestPosted ? static_cast<Outcome>(GetWindowLongPtrA(dialog, DWLP_USER))
+                                                : OutcomeCancelled);
     return TRUE;
 }

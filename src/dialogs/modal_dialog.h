@@ -20,6 +20,11 @@ enum : Outcome {
 // ends as OutcomeFailed.
 Outcome RunModalDialog(HINSTANCE instance, const char* templateName, HWND owner, DLGPROC procedure);
 
+// From now on the dialog ends only with its own close request: a close the
+// window system asks for (Alt+F4, the window menu, another program) changes
+// nothing. For work that must end with its own outcome once it has begun.
+void IgnoreWindowSystemCloses(HWND dialog);
+
 // Posts the dialog's own close request: WM_SYSCOMMAND SC_CLOSE with the
 // outcome in lParam, delivered by the dialog's message loop.
 void PostCloseRequest(HWND dialog, Outcome outcome);
@@ -27,7 +32,8 @@ void PostCloseRequest(HWND dialog, Outcome outcome);
 // The WM_SYSCOMMAND branch of a dialog: SC_CLOSE ends the dialog (TRUE) with
 // the outcome of its first own close request, or with OutcomeCancelled for a
 // close the window system asked for (Alt+F4, the window menu), whose lParam
-// carries no outcome. Every other command gets the default handling (FALSE).
+// carries no outcome, unless such closes are ignored. Every other command
+// gets the default handling (FALSE).
 INT_PTR EndDialogOnClose(HWND dialog, WPARAM command);
 
 #endif

@@ -3,7 +3,6 @@
 #include <iterator>
 
 #include "config/driver_parameters.h"
-#include "config/install_file.h"
 #include "config/registration.h"
 #include "dialogs/copy_progress_dialog.h"
 #include "dialogs/modal_dialog.h"
@@ -184,6 +183,10 @@ void OnSetup(HWND dialog)
     driverSettings.AudioMode = IsDlgButtonChecked(dialog, IDB_SET_MONO) == BST_CHECKED ? 1 : 0;
     driverSettings.DoorLock = IsDlgButtonChecked(dialog, IDB_SET_LOCK) == BST_CHECKED ? 1 : 0;
 
+    // The copy and the registration run to their end: a close from outside
+    // meanwhile (the taskbar's Close, another program) would report a finished
+    // installation as cancelled.
+    IgnoreWindowSystemCloses(dialog);
     Outcome result = OutcomeDone;
     if (copyFiles != 0) {
         result = RunModalDialog(ModuleOf(dialog), DLG_COPY_PROGRESS_NAME, dialog, CopyProgressDialog);

@@ -28,6 +28,7 @@ Outcome PreflightTableOutcome(RunMode mode, int copy, int driverSource, int driv
 
 // Sets runMode and copyFiles from the command tail and the two install file
 // records; may run the driver-present dialog. 0 lets the settings dialog run.
+// The i686 program refuses to run on 64-bit Windows (under WOW64).
 Outcome PreflightDecision(HINSTANCE instance, const char* commandTail);
 
 #endif

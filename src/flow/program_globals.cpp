@@ -3,6 +3,7 @@
 // initialisation builds the records in this order: the two product files,
 // then the language (which reads the system locale only after them).
 #include "config/install_file.h"
+#include "dialogs/copy_progress_dialog.h"
 #include "flow/preflight.h"
 #include "text/ui_language.h"
 

@@ -20,10 +20,13 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE /*previous*/, LPSTR /*runtimeTa
     if (runMode != ModeInteractive) {
         return outcome;
     }
+    // By hand, every end but a cancel is told: a registry status (a user
+    // without the right to write the key, a service pending deletion) is a
+    // failed installation too, which the exit code alone would hide.
     if (outcome == OutcomeDone) {
         CatalogueMessageBox(instance, nullptr, CatalogueId(TXT_PRODUCT_TITLE), CatalogueId(TXT_RESTART_NOTICE),
                             MB_ICONINFORMATION);
-    } else if (outcome == OutcomeFailed) {
+    } else if (outcome != OutcomeCancelled) {
         CatalogueMessageBox(instance, nullptr, CatalogueId(TXT_PRODUCT_TITLE), CatalogueId(TXT_INSTALL_FAILED),
                             MB_ICONEXCLAMATION);
     }

@@ -40,22 +40,25 @@ TEST(SettingsDialog, FiltersKeysWarnsOncePerChangeRefusesBadTextsAndIgnoresEscap
         ASSERT_TRUE(!step.cleared || Paste(dialog, step.field, ""));
         Type(dialog, step.field, step.typed);
         EXPECT_EQ(MessagesShown(setup, dialog), step.warned);
-        EXPECT_EQ(ItemText(dialog, step.field), step.shown);
+        EXPECT_EQ(FieldText(dialog, step.field), step.shown);
     }
 
     // Pasted texts pass no key filter; Setup refuses them with one message and the focus on the field to mend.
     const struct { const char *port, *buffer; RunEnd warnedOnEntry; int focus; } refused[] = {
-        {"", "20", kNoMessage, IDE_SET_PORT},
-        {"3G", "20", kNoMessage, IDE_SET_PORT},
-        {"300", "00", kNoMessage, IDE_SET_BUFFER},
-        {"", "99", kInputError, IDE_SET_PORT},
+        {"", "20", kNoMessage, IDE_SET_PORT},        {"3G", "20", kNoMessage, IDE_SET_PORT},
+        {"400", "20", kInputError, IDE_SET_PORT},    {"", "99", kInputError, IDE_SET_PORT},
+        {"300", "65", kInputError, IDE_SET_BUFFER},  {"300", "00", kNoMessage, IDE_SET_BUFFER},
+        {"300", "0", kNoMessage, IDE_SET_BUFFER},    {"300", "1", kNoMessage, IDE_SET_BUFFER},
+        {"300", " 5", kNoMessage, IDE_SET_BUFFER},   {"300", "+5", kNoMessage, IDE_SET_BUFFER},
+        {"300", "5 ", kNoMessage, IDE_SET_BUFFER},
         {"300", "6x", kInputError, IDE_SET_BUFFER},  // a full-length text is compared digit by digit: x is above 4
-        {"300", "1", kNoMessage, IDE_SET_BUFFER},
     };
     for (const auto& texts : refused) {
         SCOPED_TRACE(std::string("port \"") + texts.port + "\", buffer \"" + texts.buffer + "\"");
-        ASSERT_TRUE(Paste(dialog, IDE_SET_PORT, texts.port) && Paste(dialog, IDE_SET_BUFFER, texts.buffer));
-        EXPECT_EQ(MessagesShown(setup, dialog), texts.warnedOnEntry);
+        ASSERT_TRUE(Paste(dialog, IDE_SET_PORT, texts.port));
+        const RunEnd warned = MessagesShown(setup, dialog);  // a warning box keeps the clipboard of its paste open
+        ASSERT_TRUE(Paste(dialog, IDE_SET_BUFFER, texts.buffer));
+        EXPECT_EQ(warned == kNoMessage ? MessagesShown(setup, dialog) : warned, texts.warnedOnEntry);
         Click(dialog, IDB_SET_SETUP);
         EXPECT_EQ(MessagesShown(setup, dialog), kInputError);
         EXPECT_EQ(Focus(dialog), GetDlgItem(dialog, texts.focus));
@@ -71,29 +74,34 @@ TEST(SettingsDialog, FiltersKeysWarnsOncePerChangeRefusesBadTextsAndIgnoresEscap
     EXPECT_TRUE(setup.Running() && IsWindowVisible(dialog));
 }
 
-// From the system directory, for a calling installer: the dialog shows what is stored, and Setup stores what
-// was chosen instead.
+// From the system directory, for a calling installer: the dialog shows what is stored, and Setup stores what was
+// chosen instead, the fields' texts at the ends of their ranges among them.
 TEST(SettingsDialog, ShowsTheStoredValuesAndSetupStoresWhatWasChosen)
 {
-    ASSERT_TRUE(ResetMachine() && CopyFileA(kBuiltSetup.c_str(), kInstalledSetup.c_str(), FALSE) &&
-                WriteBytes(kInstalledDriver, "driver") &&
-                StoreValues(kParametersKey, ParameterValues(7, 11, 0x2A0, 33, 1, 1)));
-    Process setup;
-    HWND dialog = setup.Start(kInstalledSetup, "2") ? WaitDialog(setup.Id(), IDB_SET_SETUP) : nullptr;
-    ASSERT_NE(dialog, nullptr);
-    EXPECT_EQ(Selected(dialog, IDC_SET_DMA_LIST) + "," + Selected(dialog, IDC_SET_IRQ_LIST), "7,11");
-    EXPECT_EQ(ItemText(dialog, IDE_SET_PORT) + "," + ItemText(dialog, IDE_SET_BUFFER), "2A0,33");
-    EXPECT_TRUE(Checked(dialog, IDB_SET_MONO) && Checked(dialog, IDB_SET_LOCK));
-    SendDlgItemMessageA(dialog, IDC_SET_DMA_LIST, CB_SETCURSEL, 3, 0);  // Non DMA
-    SendDlgItemMessageA(dialog, IDC_SET_IRQ_LIST, CB_SETCURSEL, 0, 0);  // 3
-    Click(dialog, IDB_SET_STEREO);
-    Click(dialog, IDB_SET_UNLOCK);
-    ASSERT_TRUE(Paste(dialog, IDE_SET_PORT, "") && Paste(dialog, IDE_SET_BUFFER, ""));
-    Type(dialog, IDE_SET_PORT, "3ff");
-    Type(dialog, IDE_SET_BUFFER, "02");
-    PressKey(dialog, VK_RETURN);
-    EXPECT_EQ(FollowToEnd(setup), Silent(0));
-    EXPECT_EQ(ReadKey(kParametersKey), ParameterValues(0, 3, 0x3FF, 2, 0, 0));
+    const struct { const char *port, *buffer; DWORD storedPort, storedBuffer; } typed[] = {
+        {"3ff", "02", 0x3FF, 2}, {"0", "64", 0, 64}, {"a", "2", 0xA, 2}, {"FF", "9", 0xFF, 9}};
+    for (const auto& row : typed) {
+        SCOPED_TRACE(std::string("port \"") + row.port + "\", buffer \"" + row.buffer + "\"");
+        ASSERT_TRUE(ResetMachine() && CopyFileA(kBuiltSetup.c_str(), kInstalledSetup.c_str(), FALSE) &&
+                    WriteBytes(kInstalledDriver, "driver") &&
+                    StoreValues(kParametersKey, ParameterValues(7, 11, 0x2A0, 33, 1, 1)));
+        Process setup;
+        HWND dialog = setup.Start(kInstalledSetup, "2") ? WaitDialog(setup.Id(), IDB_SET_SETUP) : nullptr;
+        ASSERT_NE(dialog, nullptr);
+        EXPECT_EQ(Selected(dialog, IDC_SET_DMA_LIST) + "," + Selected(dialog, IDC_SET_IRQ_LIST), "7,11");
+        EXPECT_EQ(FieldText(dialog, IDE_SET_PORT) + "," + FieldText(dialog, IDE_SET_BUFFER), "2A0,33");
+        EXPECT_TRUE(Checked(dialog, IDB_SET_MONO) && Checked(dialog, IDB_SET_LOCK));
+        SendDlgItemMessageA(dialog, IDC_SET_DMA_LIST, CB_SETCURSEL, 3, 0);  // Non DMA
+        SendDlgItemMessageA(dialog, IDC_SET_IRQ_LIST, CB_SETCURSEL, 0, 0);  // 3
+        Click(dialog, IDB_SET_STEREO);
+        Click(dialog, IDB_SET_UNLOCK);
+        ASSERT_TRUE(Paste(dialog, IDE_SET_PORT, "") && Paste(dialog, IDE_SET_BUFFER, ""));
+        Type(dialog, IDE_SET_PORT, row.port);
+        Type(dialog, IDE_SET_BUFFER, row.buffer);
+        PressKey(dialog, VK_RETURN);
+        EXPECT_EQ(FollowToEnd(setup), Silent(0));
+        EXPECT_EQ(ReadKey(kParametersKey), ParameterValues(0, 3, row.storedPort, row.storedBuffer, 0, 0));
+    }
 }
 
 }  // namespace

@@ -27,13 +27,6 @@ bool DeleteKey(const std::string& path)
     return !ReadKey(path);
 }
 
-// The service manager and the VlnCD service, closed together.
-struct Service {
-    SC_HANDLE manager = OpenSCManagerA(nullptr, nullptr, SC_MANAGER_ALL_ACCESS);
-    SC_HANDLE service = manager ? OpenServiceA(manager, "VlnCD", SERVICE_ALL_ACCESS) : nullptr;
-    ~Service() { CloseServiceHandle(service), CloseServiceHandle(manager); }  // a null handle is refused, harmlessly
-};
-
 // The system icon that the control shows: each is drawn as a static control
 // draws it, over the same background, and must match almost pixel for pixel.
 Icon ShownIcon(HWND control)
@@ -69,7 +62,7 @@ bool CloseMessage(HWND box, RunEnd* shown)
     const char* joint = shown->text.empty() ? "" : " | ";
     shown->icon = ReadIcon(GetDlgItem(box, 1088));  // a message box's icon control, and its text
     shown->title += joint + TextOf(box);
-    shown->text += joint + ItemText(box, 0xFFFF);
+    shown->text += joint + TextOf(GetDlgItem(box, 0xFFFF));
     PressKey(box, VK_RETURN);
     return WaitUntil([&] { return !IsWindowVisible(box); });
 }
@@ -277,8 +270,15 @@ HWND FindDialog(DWORD processId, int with, int without, DWORD limitMs)
 
 std::string TextOf(HWND window)
 {
-    char text[1024] = "";  // asked of the window itself: its text may live in another process
-    SendMessageA(window, WM_GETTEXT, sizeof text, reinterpret_cast<LPARAM>(text));
+    char text[1024] = "";
+    GetWindowTextA(window, text, sizeof text);
+    return text;
+}
+
+std::string FieldText(HWND dialog, int id)
+{
+    char text[1024] = "";  // asked of the field itself: it keeps its text in its own process
+    SendDlgItemMessageA(dialog, id, WM_GETTEXT, sizeof text, reinterpret_cast<LPARAM>(text));
     return text;
 }
 
@@ -357,7 +357,7 @@ bool Paste(HWND dialog, int id, const char* text)
     CloseClipboard();
     PostMessageA(GetDlgItem(dialog, id), EM_SETSEL, 0, -1);
     PostMessageA(GetDlgItem(dialog, id), *text != '\0' ? WM_PASTE : WM_CLEAR, 0, 0);
-    return Barrier(dialog) && ItemText(dialog, id) == text;  // it has read the clipboard: a next paste may change it
+    return Barrier(dialog) && FieldText(dialog, id) == text;  // it has read the clipboard: a next paste may change it
 }
 
 bool Barrier(HWND settings)

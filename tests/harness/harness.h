@@ -52,6 +52,11 @@ bool StoreValues(const std::string& path, const Values& values);  // creates the
 // Nobody may change the key (reading still works), or all may again; kept by the running wineserver only.
 bool DenyChanges(const std::string& path, bool denied = true);
 
+struct Service {  // the service manager and the VlnCD service, closed together
+    SC_HANDLE manager = OpenSCManagerA(nullptr, nullptr, SC_MANAGER_ALL_ACCESS);
+    SC_HANDLE service = manager ? OpenServiceA(manager, "VlnCD", SERVICE_ALL_ACCESS) : nullptr;
+    ~Service() { CloseServiceHandle(service), CloseServiceHandle(manager); }  // a null handle is refused, harmlessly
+};
 struct ServiceConfig {
     DWORD type, start, errorControl;
     std::string image, group;
@@ -74,6 +79,9 @@ public:
     // Holds the program's thread still: what is posted meanwhile is handled before its next timer tick.
     bool Hold();
     void Release() { ResumeThread(info.hThread); }
+    // From held: lets the program run in steps of a few milliseconds until at() holds, and holds it there.
+    template <typename Condition>
+    bool RunUntil(Condition at) { return WaitUntil([&] { return at() || (Release(), Sleep(2), !Hold()); }) && at(); }
 
 private:
     PROCESS_INFORMATION info = {};
@@ -82,8 +90,8 @@ private:
 // A visible dialog of the process holding control `with` and not `without`, waited for.
 HWND FindDialog(DWORD processId, int with, int without = 0, DWORD limitMs = 0);
 inline HWND WaitDialog(DWORD process, int with, int without = 0) { return FindDialog(process, with, without, WaitMs); }
-std::string TextOf(HWND window);
-inline std::string ItemText(HWND dialog, int id) { return TextOf(GetDlgItem(dialog, id)); }
+std::string TextOf(HWND window);  // a caption's, a label's or a button's text, also while the program is held
+std::string FieldText(HWND dialog, int id);  // an edit field's
 std::string Selected(HWND dialog, int listId);  // the drop-down list's selected entry
 inline bool Checked(HWND dialog, int id) { return SendDlgItemMessageA(dialog, id, BM_GETCHECK, 0, 0) == BST_CHECKED; }
 HWND Focus(HWND dialog);  // the focused control of the dialog's thread
