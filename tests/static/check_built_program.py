@@ -33,6 +33,7 @@ expect(imports == reviewed, f"imports other than the reviewed ones: {sorted(set(
 number = {name: int(value) for name, value in re.findall(r"#define (\w+)[ \t]+(\d+)", program)}
 allowed = {int(b): "\n" + c for b, c in re.findall(r"#define BASE_\w+ +(\d+) +/\* [a-z]+_[A-Z]+ ?(\S*) \*/", program)}
 expect(len(allowed) == program.count("#define BASE_"), "a BASE_ line without its /* locale characters */ comment")
+language = {number[n]: n[5:].replace("_", " ").title() for n in number if n.startswith("BASE_")}
 names = {value: name for name, value in number.items() if name.startswith("TXT_")}
 capacity = {name: int(value) for name, value in re.findall(r"constexpr int (\w+Capacity) = (\d+);", program)}
 # Message-box texts, the copy dialog's lines, else the title scratch; TXT_ENTER, TXT_BAD_DIR_* are loaded nowhere.
@@ -40,13 +41,21 @@ buffer = dict.fromkeys(["TXT_COPY_PREFIX", "TXT_TARGET_PREFIX"], "LineCapacity")
     ["TXT_RESTART_NOTICE", "TXT_INPUT_ERROR_TEXT", "TXT_BAD_DIR_TEXT", "TXT_INSTALL_FAILED"], "MessageScratchCapacity")
 texts = {i: t for block in resources[pefile.RESOURCE_TYPE["RT_STRING"]] for i, t in block.directory.strings.items()}
 origin, size = number["CATALOGUE_ORIGIN"], number["CATALOGUE_BLOCK_SIZE"]
-expected_ids = {origin + base + offset for base in allowed for offset in names}
-expect(set(texts) == expected_ids, f"ids with a text differ: {sorted(set(texts) ^ expected_ids)}")
+expected_ids = {origin + base + offset for base in language for offset in names}
+
+
+def label(id):  # "German TXT_IRQ_LABEL (423)", at an offset of no TXT_ "French id 383 (offset 19)", else "id 600"
+    lang, at = language.get((id - origin) // size * size), (id - origin) % size
+    return f"id {id}" if not lang else f"{lang} {names[at]} ({id})" if at in names else f"{lang} id {id} (offset {at})"
+
+
+failures.extend(f"{label(id)} " + ("missing" if id in expected_ids else "has a text outside every language block" if
+                label(id) == f"id {id}" else "has a text but no TXT_ name") for id in sorted(set(texts) ^ expected_ids))
 for id, text in texts.items():
     into = buffer.get(names.get((id - origin) % size), "TitleScratchCapacity")
-    expect(len(text) < capacity[into], f"text {id} has {len(text)} characters, its buffer {into} {capacity[into]}")
+    expect(len(text) < capacity[into], f"{label(id)} has {len(text)} characters, its buffer {into} {capacity[into]}")
     beyond = sorted({c for c in text if not " " <= c <= "~" and c not in allowed.get((id - origin) // size * size, "")})
-    expect(not beyond, f"text {id} has {beyond}, beyond its block's characters: {text!r}")
+    expect(not beyond, f"{label(id)} has {beyond}, beyond its block's characters: {text!r}")
 
 # Version information: language neutral, code page 1252, the project's version.
 info = {entry.Key: entry for entry in pe.FileInfo[0]}
