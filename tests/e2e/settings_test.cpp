@@ -18,12 +18,7 @@ TEST(SettingsDialog, FiltersKeysWarnsOncePerChangeRefusesBadTextsAndIgnoresEscap
     Process setup;
     HWND dialog = setup.Start("A:\\setupb.exe") ? WaitDialog(setup.Id(), IDB_SET_SETUP) : nullptr;
     ASSERT_NE(dialog, nullptr);
-    const struct {
-        int field;
-        bool cleared;  // first
-        const char *typed, *shown;
-        RunEnd warned;
-    } typing[] = {
+    const struct { int field; bool cleared; const char *typed, *shown; RunEnd warned; } typing[] = {  // cleared first
         {IDE_SET_PORT, true, "gx- 1aC\bB", "1AB", kNoMessage},    // hexadecimal digits only, as capitals
         {IDE_SET_BUFFER, true, "a -xA.57\b3", "53", kNoMessage},  // decimal digits only
         {IDE_SET_PORT, true, "40", "40", kNoMessage},
@@ -40,7 +35,7 @@ TEST(SettingsDialog, FiltersKeysWarnsOncePerChangeRefusesBadTextsAndIgnoresEscap
         ASSERT_TRUE(!step.cleared || Paste(dialog, step.field, ""));
         Type(dialog, step.field, step.typed);
         EXPECT_EQ(MessagesShown(setup, dialog), step.warned);
-        EXPECT_EQ(FieldText(dialog, step.field), step.shown);
+        EXPECT_EQ(TextOf(dialog, step.field), step.shown);
     }
 
     // Pasted texts pass no key filter; Setup refuses them with one message and the focus on the field to mend.
@@ -89,7 +84,7 @@ TEST(SettingsDialog, ShowsTheStoredValuesAndSetupStoresWhatWasChosen)
         HWND dialog = setup.Start(kInstalledSetup, "2") ? WaitDialog(setup.Id(), IDB_SET_SETUP) : nullptr;
         ASSERT_NE(dialog, nullptr);
         EXPECT_EQ(Selected(dialog, IDC_SET_DMA_LIST) + "," + Selected(dialog, IDC_SET_IRQ_LIST), "7,11");
-        EXPECT_EQ(FieldText(dialog, IDE_SET_PORT) + "," + FieldText(dialog, IDE_SET_BUFFER), "2A0,33");
+        EXPECT_EQ(TextOf(dialog, IDE_SET_PORT) + "," + TextOf(dialog, IDE_SET_BUFFER), "2A0,33");
         EXPECT_TRUE(Checked(dialog, IDB_SET_MONO) && Checked(dialog, IDB_SET_LOCK));
         SendDlgItemMessageA(dialog, IDC_SET_DMA_LIST, CB_SETCURSEL, 3, 0);  // Non DMA
         SendDlgItemMessageA(dialog, IDC_SET_IRQ_LIST, CB_SETCURSEL, 0, 0);  // 3

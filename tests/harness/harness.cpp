@@ -7,8 +7,6 @@
 #include <wchar.h>
 
 #include <algorithm>
-#include <fstream>
-#include <iterator>
 
 #include "resource.h"
 
@@ -19,11 +17,8 @@ namespace {
 // The whole tree, a denial on it or on its Parameters lifted first.
 bool DeleteKey(const std::string& path)
 {
-    for (const std::string& key : {path + "\\Parameters", path}) {
-        DenyChanges(key, false);
-    }
-    RegDeleteTreeA(HKEY_LOCAL_MACHINE, path.c_str());
-    RegDeleteKeyA(HKEY_LOCAL_MACHINE, path.c_str());
+    DenyChanges(path + "\\Parameters", false), DenyChanges(path, false);
+    RegDeleteTreeA(HKEY_LOCAL_MACHINE, path.c_str());  // the key too, as it is named
     return !ReadKey(path);
 }
 
@@ -45,11 +40,11 @@ Icon ShownIcon(HWND control)
             DeleteObject(brush);
             DrawIconEx(memory, 0, 0, LoadIconA(nullptr, resource), area.right, area.bottom, 0, nullptr, DI_NORMAL);
         });
-        size_t differing = 0;
+        size_t same = 0;
         for (size_t index = 0; index < shown.size() && drawn.size() == shown.size(); ++index) {
-            differing += ((drawn[index] ^ shown[index]) & 0xFFFFFF) != 0;
+            same += ((drawn[index] ^ shown[index]) & 0xFFFFFF) == 0;
         }
-        if (!shown.empty() && drawn.size() == shown.size() && differing <= shown.size() / 50) {
+        if (!shown.empty() && same >= shown.size() - shown.size() / 50) {
             return icon;
         }
     }
@@ -84,23 +79,10 @@ std::string WindowsPath(std::string unixPath)
     return unixPath.rfind('\\', 0) == 0 ? "Z:" + unixPath : unixPath;
 }
 
-std::string ReadBytes(const std::string& path)
-{
-    std::ifstream file(path, std::ios::binary);
-    return file ? std::string(std::istreambuf_iterator<char>(file), {}) : "<missing>";
-}
-
-bool WriteBytes(const std::string& path, const std::string& bytes)
-{
-    std::ofstream file(path, std::ios::binary);
-    return bool(file << bytes);
-}
 
 bool PrepareDiskette(const char* driver)
 {
-    for (const char* name : {"A:\\setupb.exe", "A:\\vlncdrvr.sys", "A:\\install.exe"}) {
-        DeleteFileA(name);
-    }
+    DeleteFileA("A:\\vlncdrvr.sys"), DeleteFileA("A:\\install.exe");
     return CopyFileA(kBuiltSetup.c_str(), "A:\\setupb.exe", FALSE) &&
            (driver == nullptr || WriteBytes("A:\\vlncdrvr.sys", driver));
 }
@@ -170,10 +152,7 @@ bool DenyChanges(const std::string& path, bool denied)
 std::optional<ServiceConfig> QueryService()
 {
     Service vlncd;
-    union {
-        QUERY_SERVICE_CONFIGA config;
-        BYTE space[8192];  // the most QueryServiceConfigA needs
-    } buffer;
+    union { QUERY_SERVICE_CONFIGA config; BYTE space[8192]; } buffer;  // the most QueryServiceConfigA needs
     DWORD needed = 0;
     if (vlncd.service == nullptr || !QueryServiceConfigA(vlncd.service, &buffer.config, sizeof buffer, &needed)) {
         return std::nullopt;
@@ -203,12 +182,10 @@ bool ResetMachine()
 
 Process::~Process()
 {
-    if (Running()) {
-        TerminateProcess(info.hProcess, StillRunning);
+    if (Running() && TerminateProcess(info.hProcess, StillRunning)) {
         WaitForSingleObject(info.hProcess, WaitMs);
     }
-    CloseHandle(info.hProcess);
-    CloseHandle(info.hThread);
+    CloseHandle(info.hProcess), CloseHandle(info.hThread);
 }
 
 bool Process::StartLine(const std::string& program, std::string commandLine)
@@ -268,17 +245,11 @@ HWND FindDialog(DWORD processId, int with, int without, DWORD limitMs)
     return found;
 }
 
-std::string TextOf(HWND window)
+std::string TextOf(HWND window, int field)
 {
-    char text[1024] = "";
-    GetWindowTextA(window, text, sizeof text);
-    return text;
-}
-
-std::string FieldText(HWND dialog, int id)
-{
-    char text[1024] = "";  // asked of the field itself: it keeps its text in its own process
-    SendDlgItemMessageA(dialog, id, WM_GETTEXT, sizeof text, reinterpret_cast<LPARAM>(text));
+    char text[1024] = "";  // a field is asked itself: it keeps its text in its own process
+    field ? void(SendDlgItemMessageA(window, field, WM_GETTEXT, sizeof text, LPARAM(text)))
+          : void(GetWindowTextA(window, text, sizeof text));
     return text;
 }
 
@@ -357,7 +328,7 @@ bool Paste(HWND dialog, int id, const char* text)
     CloseClipboard();
     PostMessageA(GetDlgItem(dialog, id), EM_SETSEL, 0, -1);
     PostMessageA(GetDlgItem(dialog, id), *text != '\0' ? WM_PASTE : WM_CLEAR, 0, 0);
-    return Barrier(dialog) && FieldText(dialog, id) == text;  // it has read the clipboard: a next paste may change it
+    return Barrier(dialog) && TextOf(dialog, id) == text;  // it has read the clipboard: a next paste may change it
 }
 
 bool Barrier(HWND settings)
@@ -376,23 +347,14 @@ void PrintTo(const RunEnd& end, std::ostream* out)
          << end.exitCode << "}";
 }
 
-RunEnd FollowToEnd(Process& setup)
-{
-    RunEnd end;
-    HWND box = nullptr;
-    while (WaitUntil([&] { return (box = FindDialog(setup.Id(), IDOK)) != nullptr || !setup.Running(); }) &&
-           box != nullptr && CloseMessage(box, &end)) {
-    }
-    end.exitCode = setup.ExitCode(0);
-    return end;
-}
-
 RunEnd MessagesShown(Process& setup, HWND settings)
 {
     RunEnd shown;
     HWND box = nullptr;
-    while (Barrier(settings) && (box = FindDialog(setup.Id(), IDOK)) != nullptr && CloseMessage(box, &shown)) {
+    const auto next = [&] { return (box = FindDialog(setup.Id(), IDOK)) || (!settings && !setup.Running()); };
+    while ((settings ? Barrier(settings) && next() : WaitUntil(next)) && box != nullptr && CloseMessage(box, &shown)) {
     }
+    shown.exitCode = settings ? StillRunning : setup.ExitCode(0);
     return shown;
 }
 

@@ -6,10 +6,13 @@
 
 #include <windows.h>
 
+#include <fstream>
+#include <iterator>
 #include <map>
 #include <optional>
 #include <ostream>
 #include <string>
+#include <tuple>
 #include <utility>
 #include <vector>
 
@@ -32,8 +35,15 @@ bool WaitUntil(Condition done, DWORD limitMs = WaitMs)
 // Files, by Windows path (Wine shows the Linux root as Z:).
 std::string WindowsPath(std::string unixPath);
 extern const std::string kBuiltSetup, kSystemDir, kInstalledSetup, kInstalledDriver;
-std::string ReadBytes(const std::string& path);  // "<missing>" when it cannot be read
-bool WriteBytes(const std::string& path, const std::string& bytes);
+inline std::string ReadBytes(const std::string& path)  // "<missing>" when it cannot be read
+{
+    std::ifstream file(path, std::ios::binary);
+    return file ? std::string(std::istreambuf_iterator<char>(file), {}) : "<missing>";
+}
+inline bool WriteBytes(const std::string& path, const std::string& bytes)
+{
+    return bool(std::ofstream(path, std::ios::binary) << bytes);
+}
 bool PrepareDiskette(const char* driver);  // A: holds the built setupb.exe and, unless null, this driver
 
 // Registry values under HKEY_LOCAL_MACHINE, of any type and length, as an ANSI program sees them.
@@ -90,8 +100,8 @@ private:
 // A visible dialog of the process holding control `with` and not `without`, waited for.
 HWND FindDialog(DWORD processId, int with, int without = 0, DWORD limitMs = 0);
 inline HWND WaitDialog(DWORD process, int with, int without = 0) { return FindDialog(process, with, without, WaitMs); }
-std::string TextOf(HWND window);  // a caption's, a label's or a button's text, also while the program is held
-std::string FieldText(HWND dialog, int id);  // an edit field's
+// A caption's, a label's or a button's text, also while the program is held; or the text in the dialog's field.
+std::string TextOf(HWND window, int field = 0);
 std::string Selected(HWND dialog, int listId);  // the drop-down list's selected entry
 inline bool Checked(HWND dialog, int id) { return SendDlgItemMessageA(dialog, id, BM_GETCHECK, 0, 0) == BST_CHECKED; }
 HWND Focus(HWND dialog);  // the focused control of the dialog's thread
@@ -129,15 +139,14 @@ struct RunEnd {  // the message boxes a run showed (each read, then closed with 
     std::string title, text;  // of each box, joined by " | "
     Icon icon = Icon::None;
     DWORD exitCode = StillRunning;
-    bool operator==(const RunEnd& o) const
-    {
-        return title == o.title && text == o.text && icon == o.icon && exitCode == o.exitCode;
-    }
+    auto Tie() const { return std::tie(title, text, icon, exitCode); }
+    bool operator==(const RunEnd& o) const { return Tie() == o.Tie(); }
 };
 inline RunEnd Silent(DWORD exitCode) { return {"", "", Icon::None, exitCode}; }  // no message on the way
 void PrintTo(const RunEnd& end, std::ostream* out);
-RunEnd FollowToEnd(Process& setup);
-RunEnd MessagesShown(Process& setup, HWND settings);  // the boxes open once the dialog has handled what was posted
+// The boxes shown until the run ends; or, given the settings dialog, those open once it has handled what was posted.
+RunEnd MessagesShown(Process& setup, HWND settings = nullptr);
+inline RunEnd FollowToEnd(Process& setup) { return MessagesShown(setup); }
 
 }  // namespace harness
 

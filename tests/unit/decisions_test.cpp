@@ -44,30 +44,20 @@ TEST(CommandLine, TheTailFollowsTheNameAndItsBlanks)
 
 TEST(UiLanguage, TheWholeLocaleIdChoosesTheBlock)
 {
-    const struct {
-        LCID locale;
-        int base;
-    } rows[] = {
-        {0x0407, BASE_GERMAN},   {0x0807, BASE_GERMAN},   {0x0C07, BASE_GERMAN},   {0x040C, BASE_FRENCH},
-        {0x080C, BASE_FRENCH},   {0x0C0C, BASE_FRENCH},   {0x100C, BASE_FRENCH},   {0x0410, BASE_ITALIAN},
-        {0x0810, BASE_ITALIAN},  {0x040A, BASE_SPANISH},  {0x080A, BASE_SPANISH},  {0x0C0A, BASE_SPANISH},
-        {0x140C, BASE_ENGLISH},  {0x2C0A, BASE_ENGLISH},  {0x0816, BASE_ENGLISH},  {0x0409, BASE_ENGLISH},
-        {0x10407, BASE_ENGLISH},  // German with the phone-book sort order
-        {0x1040A, BASE_ENGLISH},
-    };
-    for (const auto& row : rows) {
-        EXPECT_EQ(UiLanguage(row.locale).GetStringBase(), row.base) << std::hex << "locale 0x" << row.locale;
+    const std::pair<LCID, int> rows[] = {  // 0x10407: German with the phone-book sort order
+        {0x0407, BASE_GERMAN},  {0x0807, BASE_GERMAN},   {0x0C07, BASE_GERMAN},   {0x040C, BASE_FRENCH},
+        {0x080C, BASE_FRENCH},  {0x0C0C, BASE_FRENCH},   {0x100C, BASE_FRENCH},   {0x0410, BASE_ITALIAN},
+        {0x0810, BASE_ITALIAN}, {0x040A, BASE_SPANISH},  {0x080A, BASE_SPANISH},  {0x0C0A, BASE_SPANISH},
+        {0x140C, BASE_ENGLISH}, {0x2C0A, BASE_ENGLISH},  {0x0816, BASE_ENGLISH},  {0x0409, BASE_ENGLISH},
+        {0x10407, BASE_ENGLISH}, {0x1040A, BASE_ENGLISH}};
+    for (const auto& [locale, base] : rows) {
+        EXPECT_EQ(UiLanguage(locale).GetStringBase(), base) << std::hex << "locale 0x" << locale;
     }
 }
 
 TEST(Placement, CentredOverTheOwnerWhereItFramesTheDialogElseTheScreenAndKeptOnIt)
 {
-    const struct {
-        const char* what;
-        RECT dialog, owner;
-        int screenWidth, screenHeight;
-        LONG x, y;
-    } rows[] = {
+    const struct { const char* what; RECT dialog, owner; int screenWidth, screenHeight; LONG x, y; } rows[] = {
         {"owner larger than the dialog", {0, 0, 400, 200}, {100, 50, 700, 450}, 1024, 768, 200, 150},
         {"dialog not at the origin, odd sizes", {22, 50, 422, 250}, {100, 50, 701, 451}, 1024, 768, 200, 150},
         {"owner just as large", {0, 0, 400, 200}, {10, 30, 410, 230}, 1024, 768, 10, 30},
