@@ -13,7 +13,7 @@ signing() { "$sign" "$work/cert.p12" "$work/$1" "$time" "$built" "$2"; }  # with
   openssl pkcs12 -export -in "$work/cert.pem" -inkey "$work/key.pem" -passout "file:$work/password" \
     -out "$work/cert.p12"; } >"$work/log" 2>&1 || { cat "$work/log"; echo "FAIL: no throwaway certificate"; exit 1; }
 signing password "$signed" || { echo "FAIL: signing failed"; exit 1; }
-osslsigncode verify -CAfile "$work/cert.pem" "$signed" >"$work/verify" 2>&1 || fail "not verified: $(<"$work/verify")"
+osslsigncode verify -CAfile "$work/cert.pem" "$signed" >"$work/verify" 2>&1 || fail "bad signature: $(<"$work/verify")"
 for line in "Signature verification: ok" "Message digest algorithm *: SHA256" "Signing time: $(TZ=UTC LC_ALL=C \
              date -d "@$time" '+%b %e %T %Y') GMT" "Text description: VELNARI CD-ROM Adapter Driver Setup"; do
   grep -q "^[[:space:]]*$line" "$work/verify" || fail "the signature verified by osslsigncode lacks '$line'"
