@@ -18,6 +18,41 @@ else()
   message(STATUS "Diskette: no SETUPB_DRIVER_FILE given: vlncdrvr.sys is a stand-in text file, not a driver")
 endif()
 
+# Signing (Authenticode): with a certificate, the diskette carries setupb.exe
+# signed into signed/setupb.exe; the build's own setupb.exe stays unsigned, as
+# anyone builds it from the commit. Paths and a URL only: the password stays
+# in its file (see scripts/sign-program).
+set(SETUPB_SIGN_PKCS12 "" CACHE FILEPATH
+    "The code-signing certificate and key (PKCS#12) to sign setupb.exe with; empty: not signed")
+set(SETUPB_SIGN_PASSWORD_FILE "" CACHE FILEPATH "The file that holds the password of SETUPB_SIGN_PKCS12")
+set(SETUPB_SIGN_TIMESTAMP_URL "" CACHE STRING
+    "An RFC 3161 time-stamping service to ask when signing; empty: none (no network step)")
+
+set(SETUPB_DISKETTE_PROGRAM "$<TARGET_FILE:setupb>")
+if(SETUPB_SIGN_PKCS12)
+  if(NOT SETUPB_SIGN_PASSWORD_FILE)
+    message(FATAL_ERROR "SETUPB_SIGN_PKCS12 is given without SETUPB_SIGN_PASSWORD_FILE, the file with its password")
+  endif()
+  set(SETUPB_DISKETTE_PROGRAM "${CMAKE_BINARY_DIR}/signed/setupb.exe")
+  add_custom_command(
+    OUTPUT "${SETUPB_DISKETTE_PROGRAM}"
+    COMMAND "${CMAKE_SOURCE_DIR}/scripts/sign-program" "${SETUPB_SIGN_PKCS12}" "${SETUPB_SIGN_PASSWORD_FILE}"
+            ${SETUPB_SOURCE_DATE_EPOCH} "$<TARGET_FILE:setupb>" "${SETUPB_DISKETTE_PROGRAM}"
+            ${SETUPB_SIGN_TIMESTAMP_URL}
+    DEPENDS setupb "${SETUPB_SIGN_PKCS12}" "${SETUPB_SIGN_PASSWORD_FILE}" "${CMAKE_SOURCE_DIR}/scripts/sign-program"
+            "${CMAKE_SOURCE_DIR}/res/version.rc"
+    COMMENT "Signing setupb.exe into signed/setupb.exe with ${SETUPB_SIGN_PKCS12}"
+    VERBATIM)
+  set(diskette_sign_note "setupb.exe signed with ${SETUPB_SIGN_PKCS12}")
+  if(SETUPB_SIGN_TIMESTAMP_URL)
+    string(APPEND diskette_sign_note ", time-stamped by ${SETUPB_SIGN_TIMESTAMP_URL}")
+  endif()
+  message(STATUS "Diskette: ${diskette_sign_note}")
+elseif(SETUPB_SIGN_PASSWORD_FILE OR SETUPB_SIGN_TIMESTAMP_URL)
+  message(FATAL_ERROR "SETUPB_SIGN_PASSWORD_FILE or SETUPB_SIGN_TIMESTAMP_URL is given without SETUPB_SIGN_PKCS12,"
+                      " the certificate to sign with")
+endif()
+
 set(SETUPB_DISKETTE_DIR "${CMAKE_BINARY_DIR}/diskette")
 set(SETUPB_DISKETTE_IMAGE "${CMAKE_BINARY_DIR}/diskette.img")
 set(diskette_files "${SETUPB_DISKETTE_DIR}/setupb.exe" "${SETUPB_DISKETTE_DIR}/vlncdrvr.sys")
@@ -25,9 +60,9 @@ set(diskette_files "${SETUPB_DISKETTE_DIR}/setupb.exe" "${SETUPB_DISKETTE_DIR}/v
 add_custom_command(
   OUTPUT ${diskette_files}
   COMMAND ${CMAKE_COMMAND} -E make_directory "${SETUPB_DISKETTE_DIR}"
-  COMMAND ${CMAKE_COMMAND} -E copy "$<TARGET_FILE:setupb>" "${SETUPB_DISKETTE_DIR}/setupb.exe"
+  COMMAND ${CMAKE_COMMAND} -E copy "${SETUPB_DISKETTE_PROGRAM}" "${SETUPB_DISKETTE_DIR}/setupb.exe"
   COMMAND ${CMAKE_COMMAND} -E copy "${SETUPB_DISKETTE_DRIVER}" "${SETUPB_DISKETTE_DIR}/vlncdrvr.sys"
-  DEPENDS setupb "${SETUPB_DISKETTE_DRIVER}"
+  DEPENDS setupb "${SETUPB_DISKETTE_PROGRAM}" "${SETUPB_DISKETTE_DRIVER}"
   COMMENT "Diskette folder: setupb.exe and vlncdrvr.sys; ${diskette_driver_note}"
   VERBATIM)
 

@@ -66,7 +66,8 @@ bool CloseMessage(HWND box, RunEnd* shown)
 
 const char kServiceKey[] = "System\\CurrentControlSet\\Services\\VlnCD";
 const char kParametersKey[] = "System\\CurrentControlSet\\Services\\VlnCD\\Parameters";
-const std::string kBuiltSetup = WindowsPath(SETUPB_EXE), kSystemDir = [] {
+const std::string kBuiltSetup = WindowsPath(getenv("SETUPB_PROGRAM") ? getenv("SETUPB_PROGRAM") : SETUPB_EXE),
+                  kSystemDir = [] {
     char buffer[MAX_PATH] = "";
     return std::string(buffer, GetSystemDirectoryA(buffer, MAX_PATH));
 }();
