@@ -24,10 +24,9 @@ const RunEnd kFailed = {kTitle, "Failed to install the VELNARI adapter.", Icon::
 // would lose it); Wow64: the i686 build on the diskette of a 64-bit Windows.
 enum class From { Disk, System, Renamed, Glued, Wow64 };
 const char kI686Setup[] = SETUPB_I686_EXE;
-// Closed, MenuClosed: the settings dialog is closed from outside while Setup runs, as another program or the taskbar
-// does (lParam 0 or the mouse position).
-enum class At { Nothing, Current, New, Enter, Setup, Cancel, AltF4, MenuClose, Held, Gone, CopyCancel, CopyAltF4, Closed,
-                MenuClosed };
+// Closed, MenuClosed: the settings dialog closed from outside during Setup (lParam 0, or the mouse position).
+enum class At { Nothing, Current, New, Enter, Setup, Cancel, AltF4, MenuClose, Held, Gone, CopyCancel, CopyAltF4,
+                Closed, MenuClosed };
 // question: the answer to the driver-present question, which is asked exactly when given; settings: what is done in
 // the settings dialog (Held: the setup target, Gone: the driver file), shown exactly when given.
 const struct RunRow {
@@ -61,7 +60,8 @@ const struct RunRow {
     {"driver file gone during the run", From::Disk, "", 1, 0, At::Nothing, At::Gone, kFailed, 1, 0},
     {"\"2\" right after the quoted name", From::Glued, "2", 1, 1, At::Nothing, At::Nothing, Silent(2), 0, 0},
     {"closed from outside while copying", From::Disk, "", 1, 0, At::Nothing, At::Closed, kRestart, 1, 1},
-    {"closed from the taskbar while copying, \"1\"", From::Disk, "1", 1, 0, At::Nothing, At::MenuClosed, Silent(0), 1, 1},
+    {"closed from the taskbar while copying, \"1\"", From::Disk, "1", 1, 0, At::Nothing, At::MenuClosed, Silent(0), 1,
+     1},
     {"closed from the taskbar while registering, \"2\"", From::System, "2", 0, 1, At::Nothing, At::MenuClosed,
      Silent(0), 0, 0},
     {"the i686 build on 64-bit Windows", From::Wow64, "", 1, 0, At::Nothing, At::Nothing, kFailed, 0, 0},
@@ -94,17 +94,19 @@ void Act(Process& setup, HWND dialog, At at)
     at >= At::CopyCancel ? setup.Release() : void();
 }
 
-void RunAndCheck(const RunRow& row)
+class EachWayOfStartingAndLeaving : public testing::TestWithParam<RunRow> {};
+
+TEST_P(EachWayOfStartingAndLeaving, EndsAsItShould)
 {
-    ASSERT_TRUE(PrepareDiskette(row.driverOnDisk ? kDriver : nullptr) && WriteBytes(kInstalledSetup, "setup before") &&
-                StoreValues(SiblingKey(0), {{"Start", Dword(1)}}));  // a sibling that would start
-    ASSERT_TRUE(row.from != From::Renamed || MoveFileA("A:\\setupb.exe", "A:\\install.exe"));
+    const RunRow& row = GetParam();  // from a machine with nothing installed but a sibling that would start
+    ASSERT_TRUE(ResetMachine() && PrepareDiskette(row.driverOnDisk ? kDriver : nullptr) &&
+                WriteBytes(kInstalledSetup, "setup before") && StoreValues(SiblingKey(0), {{"Start", Dword(1)}}) &&
+                (row.from != From::Renamed || MoveFileA("A:\\setupb.exe", "A:\\install.exe")));
     if (row.from == From::Wow64 && (!*kI686Setup || !CopyFileA(WindowsPath(kI686Setup).c_str(), "A:\\setupb.exe", 0))) {
         GTEST_SKIP() << "runs in the win64 build's tests, where 32-bit Wine runs and the win32 build is there";
     }
     std::string program = row.from == From::Renamed ? "A:\\install.exe" : "A:\\setupb.exe";
-    if (row.from == From::System) {
-        // A driver file beside the program: a copy that must not happen would show.
+    if (row.from == From::System) {  // a driver file beside the program: a copy that must not happen would show
         ASSERT_TRUE(CopyFileA(kBuiltSetup.c_str(), kInstalledSetup.c_str(), FALSE) &&
                     WriteBytes(kSystemDir + "\\vlncdrvr.sys", kDriver));
         program = kInstalledSetup;
@@ -145,23 +147,13 @@ void RunAndCheck(const RunRow& row)
               done ? "1System32\\Drivers\\VLNCDRVR.SYS01SCSI CDROM Class" : "000");
     EXPECT_EQ(ReadKey(SiblingKey(0)), Key(Values{{"Start", Dword(done ? 4 : 1)}}));
     EXPECT_EQ(ReadBytes("C:\\windows\\syswow64\\setupb.exe"), "<missing>");
-    const std::string setupAfter = ReadBytes(kInstalledSetup);
-    EXPECT_TRUE(setupAfter == (row.setupCopied ? ReadBytes(kBuiltSetup) : setupBefore));
+    EXPECT_TRUE(ReadBytes(kInstalledSetup) == (row.setupCopied ? ReadBytes(kBuiltSetup) : setupBefore));
     EXPECT_EQ(ReadBytes(kInstalledDriver), row.driverCopied ? kDriver : driverBefore);
-}
-
-class EachWayOfStartingAndLeaving : public testing::TestWithParam<RunRow> {};
-
-TEST_P(EachWayOfStartingAndLeaving, EndsAsItShould)
-{
-    ASSERT_TRUE(ResetMachine());
-    RunAndCheck(GetParam());
 }
 
 INSTANTIATE_TEST_SUITE_P(Runs, EachWayOfStartingAndLeaving, testing::ValuesIn(kRuns));  // named by PrintTo
 
-// Runs the program ("1" from the diskette, else from the system directory) and presses Setup.
-RunEnd SetUpInstalled(const char* tail)
+RunEnd SetUpInstalled(const char* tail)  // "1" from the diskette, else from the system directory; presses Setup
 {
     Process setup;
     const bool started = setup.Start(tail[0] == '1' ? "A:\\setupb.exe" : kInstalledSetup, tail);
@@ -175,7 +167,7 @@ TEST(Runs, RegistryStepsOverAnInstallationEndAtTheFirstThatFailsWithItsStatus)
 {
     const std::string keys[] = {kServiceKey, kParametersKey, SiblingKey(0), SiblingKey(1), SiblingKey(2)};
     enum How { Denied, EightBytes, Marked };  // the key denied, its Start 8 bytes long, the service marked for deletion
-    // failing: in keys[], 5 for none; the keys before it are written. By hand or for a calling installer: the same status.
+    // failing: in keys[], 5 for none; the keys before it are written. By hand or for an installer: the same status.
     const struct { const char* what; int failing; How how; const char* tail; DWORD exitCode; } faults[] = {
         {"nothing in the way, installed again", 5, Denied, "1", ERROR_SUCCESS},
         {"service key denied", 0, Denied, "", ERROR_ACCESS_DENIED},
@@ -188,23 +180,18 @@ TEST(Runs, RegistryStepsOverAnInstallationEndAtTheFirstThatFailsWithItsStatus)
         SCOPED_TRACE(std::string(fault.what) + ", tail \"" + fault.tail + "\"");
         // An earlier installation, then values no run writes: a service type of 7, a 1-byte buffer size, siblings
         // that would start.
-        Values parameters = ParameterValues(6, 9, 0x2A0, 33, 1, 1);
+        Values parameters = ParameterValues(6, 9, 0x2A0, 33, 1, 1), start = {{"Start", Dword(1)}};
         parameters["BufferSize"] = {REG_BINARY, "\x21"};
-        Key before[5], written[5] = {ServiceValues(), ParameterValues(6, 9, 0x2A0, 33, 1, 1)};
+        const Values off = {{"Start", Dword(4)}}, eightBytes = {{"Start", {REG_BINARY, "12345678"}}};
+        Key before[5], written[5] = {ServiceValues(), ParameterValues(6, 9, 0x2A0, 33, 1, 1), off, off, off};
         ASSERT_TRUE(ResetMachine() && PrepareDiskette(kDriver) && SetUpInstalled("1") == Silent(0) &&
-                    StoreValues(kServiceKey, {{"Type", Dword(7)}}) && StoreValues(kParametersKey, parameters));
-        for (int key = 2; key < 5; ++key) {
-            ASSERT_TRUE(StoreValues(keys[key], {{"Start", Dword(1)}}));
-            written[key] = Values{{"Start", Dword(4)}};
-        }
-        const Values eightBytes = {{"Start", {REG_BINARY, "12345678"}}};
+                    StoreValues(kServiceKey, {{"Type", Dword(7)}}) && StoreValues(kParametersKey, parameters) &&
+                    StoreValues(keys[2], start) && StoreValues(keys[3], start) && StoreValues(keys[4], start));
         std::optional<Service> marked;  // its handle open across the run: the service, key and all, goes with it
         ASSERT_TRUE(fault.failing == 5 || (fault.how == Denied       ? DenyChanges(keys[fault.failing])
                                            : fault.how == EightBytes ? StoreValues(keys[fault.failing], eightBytes)
                                                                      : DeleteService(marked.emplace().service)));
-        for (int key = 0; key < 5; ++key) {
-            before[key] = ReadKey(keys[key]);
-        }
+        for (int key = 0; key < 5; ++key) before[key] = ReadKey(keys[key]);
         written[0]->insert(before[0]->begin(), before[0]->end());  // what the program does not write stays
         const RunEnd failed = {kTitle, kFailed.text, Icon::Exclamation, fault.exitCode};
         EXPECT_EQ(SetUpInstalled(fault.tail), *fault.tail ? Silent(fault.exitCode) : failed);
@@ -214,44 +201,36 @@ TEST(Runs, RegistryStepsOverAnInstallationEndAtTheFirstThatFailsWithItsStatus)
     }
 }
 
-// The built program's catalogue text at an id.
-std::string Catalogue(int id)
-{
-    static const HMODULE program = LoadLibraryExA(kBuiltSetup.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
-    char text[1024] = "";
-    EXPECT_GT(LoadStringA(program, id, text, sizeof text), 0) << "no text at id " << id;
-    return text;
-}
-
-// Which control shows which catalogue text, by offset in the block (0 for the dialog's caption).
-using Shown = std::vector<std::pair<int, int>>;
+using Shown = std::vector<std::pair<int, int>>;  // which control shows which text of the block (0: the caption)
 const Shown kQuestionShows = {{0, TXT_PRODUCT_TITLE}, {IDT_INIT_QUESTION, TXT_DRIVER_QUESTION},
                               {IDB_INIT_CURRENT, TXT_CURRENT_BUTTON}, {IDB_INIT_NEW, TXT_NEW_BUTTON},
                               {IDB_CANCEL, TXT_CANCEL_BUTTON}};
-const Shown kSettingsShows = {
-    {0, TXT_PRODUCT_TITLE},         {IDT_SET_DESCRIPTION, TXT_INSTRUCTIONS}, {IDT_SET_DMA_LABEL, TXT_DMA_LABEL},
-    {IDT_SET_IRQ_LABEL, TXT_IRQ_LABEL}, {IDT_SET_AUDIO_LABEL, TXT_AUDIO_LABEL}, {IDB_SET_STEREO, TXT_STEREO},
-    {IDB_SET_MONO, TXT_MONO},        {IDT_SET_LOCK_LABEL, TXT_LOCK_LABEL},    {IDB_SET_UNLOCK, TXT_UNLOCKED},
-    {IDB_SET_LOCK, TXT_LOCKED},      {IDT_SET_PORT_LABEL, TXT_PORT_LABEL},    {IDT_SET_BUFFER_LABEL, TXT_BUFFER_LABEL},
-    {IDB_SET_SETUP, TXT_SETUP_BUTTON}, {IDB_CANCEL, TXT_CANCEL_BUTTON}};
+const Shown kSettingsShows = {{0, TXT_PRODUCT_TITLE}, {IDT_SET_DESCRIPTION, TXT_INSTRUCTIONS},
+    {IDT_SET_DMA_LABEL, TXT_DMA_LABEL}, {IDT_SET_IRQ_LABEL, TXT_IRQ_LABEL}, {IDT_SET_AUDIO_LABEL, TXT_AUDIO_LABEL},
+    {IDB_SET_STEREO, TXT_STEREO}, {IDB_SET_MONO, TXT_MONO}, {IDT_SET_LOCK_LABEL, TXT_LOCK_LABEL},
+    {IDB_SET_UNLOCK, TXT_UNLOCKED}, {IDB_SET_LOCK, TXT_LOCKED}, {IDT_SET_PORT_LABEL, TXT_PORT_LABEL},
+    {IDT_SET_BUFFER_LABEL, TXT_BUFFER_LABEL}, {IDB_SET_SETUP, TXT_SETUP_BUTTON}, {IDB_CANCEL, TXT_CANCEL_BUTTON}};
 const Shown kCopyShows = {{0, TXT_PRODUCT_TITLE}, {IDB_CANCEL, TXT_CANCEL_BUTTON}};
 
 // Run by the e2e.language.* tests, each under its locale, SETUPB_EXPECTED naming the language and locale ids due.
-// Every text of the three dialogs and of the restart notice comes from the system locale's block; the question and
-// the settings dialog appear centred on the screen, the copy dialog (wider, lower) centred on the screen across and
-// over the settings dialog, moved away from the centre, down.
+// Every text of the dialogs and the restart notice comes from the system locale's block; the question and the settings
+// dialog appear centred on the screen, the copy dialog (wider, lower) across it, down over the moved settings dialog.
 TEST(Language, EveryDialogAndMessageShowsItsTextsInTheSystemLocalesLanguageWhereItBelongs)
 {
     const std::map<std::string, int> bases = {{"English", BASE_ENGLISH}, {"French", BASE_FRENCH},
-                                              {"German", BASE_GERMAN},   {"Italian", BASE_ITALIAN},
-                                              {"Spanish", BASE_SPANISH}};
+        {"German", BASE_GERMAN}, {"Italian", BASE_ITALIAN}, {"Spanish", BASE_SPANISH}};
     char language[16] = "";
     unsigned long system = 0, user = 0;
     const char* due = getenv("SETUPB_EXPECTED");
     ASSERT_TRUE(due && sscanf(due, "%15s %lx %lx", language, &system, &user) == 3 && bases.count(language));
     EXPECT_EQ(GetSystemDefaultLCID(), system);
     EXPECT_EQ(GetUserDefaultLCID(), user);
-    const auto text = [base = CATALOGUE_ORIGIN + bases.at(language)](int offset) { return Catalogue(base + offset); };
+    const HMODULE program = LoadLibraryExA(kBuiltSetup.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+    const auto text = [&, base = CATALOGUE_ORIGIN + bases.at(language)](int offset) {  // the built program's catalogue
+        char loaded[1024] = "";
+        EXPECT_GT(LoadStringA(program, base + offset, loaded, sizeof loaded), 0) << "no text at offset " << offset;
+        return std::string(loaded);
+    };
     const auto centre = [](LONG from, LONG to, LONG size) { return from + (to - from - size) / 2; };
     const LONG width = GetSystemMetrics(SM_CXSCREEN), height = GetSystemMetrics(SM_CYSCREEN);
     // The dialog shows its texts, centred across the screen and down between top and bottom.
@@ -277,7 +256,7 @@ TEST(Language, EveryDialogAndMessageShowsItsTextsInTheSystemLocalesLanguageWhere
     SetWindowPos(settings, nullptr, 16, 8, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
     ASSERT_TRUE(GetWindowRect(settings, &moved) && moved.top == 8 && setup.Hold());
     Click(settings, IDB_SET_SETUP);
-    ASSERT_TRUE(setup.RunUntil([&] { return (copying = FindDialog(setup.Id(), IDB_CANCEL, IDB_SET_SETUP)) != nullptr; }));
+    ASSERT_TRUE(setup.RunUntil([&] { return (copying = FindDialog(setup.Id(), IDB_CANCEL, IDB_SET_SETUP)); }));
     expectShown(copying, kCopyShows, moved.top, moved.bottom);
     setup.Release();
     EXPECT_EQ(FollowToEnd(setup), (RunEnd{text(TXT_PRODUCT_TITLE), text(TXT_RESTART_NOTICE), Icon::Information, 0}));

@@ -83,7 +83,7 @@ TEST(SettingsDialog, ShowsTheStoredValuesAndSetupStoresWhatWasChosen)
         Process setup;
         HWND dialog = setup.Start(kInstalledSetup, "2") ? WaitDialog(setup.Id(), IDB_SET_SETUP) : nullptr;
         ASSERT_NE(dialog, nullptr);
-        EXPECT_EQ(Selected(dialog, IDC_SET_DMA_LIST) + "," + Selected(dialog, IDC_SET_IRQ_LIST), "7,11");
+        EXPECT_EQ(TextOf(dialog, IDC_SET_DMA_LIST) + "," + TextOf(dialog, IDC_SET_IRQ_LIST), "7,11");
         EXPECT_EQ(TextOf(dialog, IDE_SET_PORT) + "," + TextOf(dialog, IDE_SET_BUFFER), "2A0,33");
         EXPECT_TRUE(Checked(dialog, IDB_SET_MONO) && Checked(dialog, IDB_SET_LOCK));
         SendDlgItemMessageA(dialog, IDC_SET_DMA_LIST, CB_SETCURSEL, 3, 0);  // Non DMA

@@ -2,9 +2,6 @@
 
 #include <gtest/gtest.h>
 #include <sddl.h>
-#include <stdio.h>
-#include <string.h>
-#include <wchar.h>
 
 #include <algorithm>
 
@@ -44,9 +41,7 @@ Icon ShownIcon(HWND control)
         for (size_t index = 0; index < shown.size() && drawn.size() == shown.size(); ++index) {
             same += ((drawn[index] ^ shown[index]) & 0xFFFFFF) == 0;
         }
-        if (!shown.empty() && same >= shown.size() - shown.size() / 50) {
-            return icon;
-        }
+        if (!shown.empty() && same >= shown.size() - shown.size() / 50) return icon;
     }
     return Icon::None;
 }
@@ -80,7 +75,6 @@ std::string WindowsPath(std::string unixPath)
     return unixPath.rfind('\\', 0) == 0 ? "Z:" + unixPath : unixPath;
 }
 
-
 bool PrepareDiskette(const char* driver)
 {
     DeleteFileA("A:\\vlncdrvr.sys"), DeleteFileA("A:\\install.exe");
@@ -104,9 +98,7 @@ Values ServiceValues()
 Key ReadKey(const std::string& path)
 {
     HKEY key = nullptr;
-    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) {
-        return std::nullopt;
-    }
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) return std::nullopt;
     Values values;
     char name[256];  // the program's value names are short
     BYTE data[1024];
@@ -165,14 +157,10 @@ std::optional<ServiceConfig> QueryService()
 
 bool ResetMachine()
 {
-    if (Service vlncd; vlncd.service != nullptr) {
-        DeleteService(vlncd.service);
-    }
+    if (Service vlncd; vlncd.service != nullptr) DeleteService(vlncd.service);
     // The manager removes the service once the last handle to it is closed.
     bool reset = WaitUntil([] { return !QueryService(); }) && DeleteKey(kServiceKey);
-    for (int sibling = 0; sibling < 5; ++sibling) {
-        reset = DeleteKey(SiblingKey(sibling)) && reset;
-    }
+    for (int sibling = 0; sibling < 5; ++sibling) reset = DeleteKey(SiblingKey(sibling)) && reset;
     for (const std::string& path : {kInstalledSetup, kInstalledDriver}) {
         DeleteFileA(path.c_str());
         RemoveDirectoryA(path.c_str());  // a folder where a file belongs
@@ -183,9 +171,7 @@ bool ResetMachine()
 
 Process::~Process()
 {
-    if (Running() && TerminateProcess(info.hProcess, StillRunning)) {
-        WaitForSingleObject(info.hProcess, WaitMs);
-    }
+    if (Running() && TerminateProcess(info.hProcess, StillRunning)) WaitForSingleObject(info.hProcess, WaitMs);
     CloseHandle(info.hProcess), CloseHandle(info.hThread);
 }
 
@@ -201,12 +187,9 @@ bool Process::StartLine(const std::string& program, std::string commandLine)
                            &startup, &info)) {
             return true;
         }
-        if (GetLastError() != ERROR_INTERNAL_ERROR) {
-            return false;
-        }
-        // Under Wine a new process rarely (once in a few hundred starts here) dies before its start-up is done and
-        // CreateProcess fails with ERROR_INTERNAL_ERROR. No code of the program has run: it is started again,
-        // said in the test's output (CTest's log keeps it); a second time fails the test.
+        if (GetLastError() != ERROR_INTERNAL_ERROR) return false;
+        // Under Wine a new process rarely (once in a few hundred starts) dies in its start-up, before any code of the
+        // program ran, with ERROR_INTERNAL_ERROR: it is started again, said in the test's output; twice fails.
         printf("harness: %s died while starting (Wine): started again\n", commandLine.c_str());
         fflush(stdout);
         EXPECT_EQ(attempt, 1) << commandLine << " died while starting more than once";
@@ -254,17 +237,6 @@ std::string TextOf(HWND window, int field)
     return text;
 }
 
-std::string Selected(HWND dialog, int listId)
-{
-    // The ANSI CB_GETLBTEXT does not cross processes; the wide one does.
-    const LRESULT index = SendDlgItemMessageW(dialog, listId, CB_GETCURSEL, 0, 0);
-    wchar_t text[64] = L"<none>";
-    if (index >= 0 && SendDlgItemMessageW(dialog, listId, CB_GETLBTEXTLEN, index, 0) < 64) {
-        SendDlgItemMessageW(dialog, listId, CB_GETLBTEXT, index, reinterpret_cast<LPARAM>(text));
-    }
-    return std::string(text, text + wcslen(text));
-}
-
 HWND Focus(HWND dialog)
 {
     GUITHREADINFO thread = {};
@@ -310,9 +282,7 @@ void Type(HWND dialog, int id, const char* characters)
     PostMessageA(field, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(2, 2));
     PostMessageA(field, WM_LBUTTONUP, 0, MAKELPARAM(2, 2));
     PostMessageA(field, EM_SETSEL, 0x7FFF, 0x7FFF);  // as the End key puts it
-    for (const char* c = characters; *c != '\0'; ++c) {
-        PostMessageA(field, WM_CHAR, static_cast<unsigned char>(*c), 1);
-    }
+    for (const char* c = characters; *c != '\0'; ++c) PostMessageA(field, WM_CHAR, static_cast<unsigned char>(*c), 1);
 }
 
 bool Paste(HWND dialog, int id, const char* text)

@@ -1,6 +1,5 @@
-// Drives setupb.exe from a second Win32 process as a person would, and lays out and reads back what the program
-// owns: its files, its registry keys and the VlnCD service. Shared by every test and tool; it asserts nothing
-// but that a program starts at the first or second attempt.
+// Drives setupb.exe from a second Win32 process as a person would, and lays out and reads back what the program owns:
+// files, registry keys, the VlnCD service. Shared by every test and tool; asserts only that a program starts.
 #ifndef SETUPB_TESTS_HARNESS_H
 #define SETUPB_TESTS_HARNESS_H
 
@@ -10,10 +9,8 @@
 #include <iterator>
 #include <map>
 #include <optional>
-#include <ostream>
 #include <string>
 #include <tuple>
-#include <utility>
 #include <vector>
 
 namespace harness {
@@ -25,9 +22,7 @@ template <typename Condition>
 bool WaitUntil(Condition done, DWORD limitMs = WaitMs)
 {
     for (const ULONGLONG end = GetTickCount64() + limitMs; !done(); Sleep(10)) {
-        if (GetTickCount64() >= end) {
-            return false;
-        }
+        if (GetTickCount64() >= end) return false;
     }
     return true;
 }
@@ -100,9 +95,9 @@ private:
 // A visible dialog of the process holding control `with` and not `without`, waited for.
 HWND FindDialog(DWORD processId, int with, int without = 0, DWORD limitMs = 0);
 inline HWND WaitDialog(DWORD process, int with, int without = 0) { return FindDialog(process, with, without, WaitMs); }
-// A caption's, a label's or a button's text, also while the program is held; or the text in the dialog's field.
+// A caption's, a label's or a button's text, also while the program is held; or what the dialog's field (an edit
+// field, a drop-down list's selected entry) shows.
 std::string TextOf(HWND window, int field = 0);
-std::string Selected(HWND dialog, int listId);  // the drop-down list's selected entry
 inline bool Checked(HWND dialog, int id) { return SendDlgItemMessageA(dialog, id, BM_GETCHECK, 0, 0) == BST_CHECKED; }
 HWND Focus(HWND dialog);  // the focused control of the dialog's thread
 enum class Icon { None, Information, Exclamation, Question };
@@ -112,8 +107,7 @@ std::vector<DWORD> ScreenPixels(const RECT& rect);  // 0x00RRGGBB, row by row
 template <typename Paint>
 std::vector<DWORD> Drawn(int width, int height, Paint paint)
 {
-    BITMAPINFO info = {};
-    info.bmiHeader = {sizeof(BITMAPINFOHEADER), width, -height, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+    BITMAPINFO info = {{sizeof(BITMAPINFOHEADER), width, -height, 1, 32, BI_RGB, 0, 0, 0, 0, 0}, {}};
     void* bits = nullptr;
     HDC memory = CreateCompatibleDC(nullptr);
     HBITMAP bitmap = CreateDIBSection(memory, &info, DIB_RGB_COLORS, &bits, nullptr, 0);

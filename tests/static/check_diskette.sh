@@ -1,7 +1,6 @@
 #!/usr/bin/env bash
-# The diskette image is a 1.44 MB FAT12 floppy that holds exactly setupb.exe
-# and vlncdrvr.sys, the built program and the driver file the build was given.
-# Usage: check_diskette.sh IMAGE BUILT_SETUPB DRIVER_FILE
+# The diskette image is a 1.44 MB FAT12 floppy that holds exactly setupb.exe and vlncdrvr.sys, the program the
+# diskette takes (the built one, or signed) and the driver file the build was given. Usage: IMAGE PROGRAM DRIVER_FILE
 set -euo pipefail
 export MTOOLS_SKIP_CHECK=1
 work=$(mktemp -d)

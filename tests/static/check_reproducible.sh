@@ -9,8 +9,7 @@ mapfile -t sign < <(sed -n 's/^\(SETUPB_SIGN_[A-Z0-9_]*\):[A-Z]*=/-D\1=/p' "$fir
 (umask 077 && export TZ=XYZ-13:45 LC_ALL=C SOURCE_DATE_EPOCH=$6 &&
  cmake -S "$1" -B "$again" -G Ninja -DCMAKE_TOOLCHAIN_FILE="$3" -DCMAKE_BUILD_TYPE="$4" -DSETUPB_DRIVER_FILE="$5" \
        -DSETUPB_GOOGLETEST_DIR="$again/none" "${sign[@]}" && cmake --build "$again" -j2 -t setupb diskette) \
-  >"$again.log" 2>&1 ||
-  { cat "$again.log"; echo "FAIL: the second build failed"; exit 1; }
+  >"$again.log" 2>&1 || { cat "$again.log"; echo "FAIL: the second build failed"; exit 1; }
 what_is_at() {  # $1 the file, $2 a byte offset in it
   if [[ $1 == *.img ]]; then  # 1.44 MB FAT12: boot sector, two FATs of 9 sectors, a root directory of 14
     if (($2 >= 39 && $2 < 43)); then echo "the volume serial number (boot sector)"

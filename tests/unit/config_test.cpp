@@ -10,13 +10,6 @@ namespace {
 
 using namespace harness;
 
-// A machine without the driver, and the settings as a fresh process has them.
-void Reset()
-{
-    ASSERT_TRUE(ResetMachine());
-    driverSettings = DriverParameters{};
-}
-
 // "DMA index, IRQ index, port text, buffer text, audio mode, door lock | the six fields", as they are read.
 std::string Read()
 {
@@ -59,11 +52,13 @@ TEST(ConfigStore, StoredSettingsBecomeTheDialogsSelections)
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.what);
-        ASSERT_NO_FATAL_FAILURE(Reset());
+        ASSERT_TRUE(ResetMachine());  // and the settings as a fresh process has them
+        driverSettings = {};
         ASSERT_TRUE(row.parameters ? StoreValues(kParametersKey, *row.parameters) : StoreValues(kServiceKey, {}));
         EXPECT_EQ(Read(), row.read);
     }
-    ASSERT_NO_FATAL_FAILURE(Reset());
+    ASSERT_TRUE(ResetMachine());
+    driverSettings = {};
     EXPECT_EQ(Read(), defaults) << "no service key";
     ASSERT_TRUE(StoreValues(kParametersKey, ParameterValues(7, 5, 0x2A0, 33, 1, 1)) && DenyChanges(kServiceKey));
     EXPECT_EQ(Read(), defaults) << "a service key the user may not change";
@@ -88,7 +83,8 @@ TEST(ConfigStore, RegistrationWritesFourByteParametersTheServiceKeyAndDisablesSi
     foreign["IRQChannel"] = {REG_BINARY, "\x0B"};
     foreign["BufferSize"] = {REG_QWORD, std::string("\x28\0\0\0\0\0\0\0", 8)};
     for (const auto& row : siblings) {
-        ASSERT_NO_FATAL_FAILURE(Reset());
+        ASSERT_TRUE(ResetMachine());
+        driverSettings = {};
         ASSERT_TRUE(RegisterDriver() == ERROR_SUCCESS && StoreValues(kParametersKey, foreign));  // the service exists
         for (int sibling = 0; sibling < 5; ++sibling) {
             ASSERT_TRUE(!row.before[sibling] || StoreValues(SiblingKey(sibling), *row.before[sibling]));
@@ -98,9 +94,7 @@ TEST(ConfigStore, RegistrationWritesFourByteParametersTheServiceKeyAndDisablesSi
         EXPECT_EQ(RegisterDriver(), ERROR_SUCCESS);
         EXPECT_EQ(ReadKey(kParametersKey), ParameterValues(6, 9, 0x2A0, 33, 1, 0));
         Values key = ReadKey(kServiceKey).value_or(Values{});
-        for (const auto& [name, value] : ServiceValues()) {
-            EXPECT_EQ(key[name], value) << name;
-        }
+        for (const auto& [name, value] : ServiceValues()) EXPECT_EQ(key[name], value) << name;
         for (int sibling = 0; sibling < 5; ++sibling) {
             EXPECT_EQ(ReadKey(SiblingKey(sibling)), row.after[sibling]) << "sibling " << sibling + 1;
         }

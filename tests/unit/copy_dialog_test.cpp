@@ -38,17 +38,6 @@ LRESULT CALLBACK ActAtTick(int code, WPARAM wParam, LPARAM lParam)
     return 1;
 }
 
-Outcome RunCopyDialog()
-{
-    tick = 0;
-    std::fill(std::begin(shown), std::end(shown), std::vector<DWORD>());  // nothing read yet: no earlier run's pixels
-    const HHOOK hook = SetWindowsHookExA(WH_MSGFILTER, ActAtTick, nullptr, GetCurrentThreadId());
-    const Outcome outcome =
-        RunModalDialog(GetModuleHandleA(nullptr), DLG_COPY_PROGRESS_NAME, nullptr, CopyProgressDialog);
-    UnhookWindowsHookEx(hook);
-    return outcome;
-}
-
 // One file per tick until the user ends the copy. At the tick acted at, the dialog shows the step before it: the
 // copy prefix and the file's name, the target prefix and its directory (on white at the first paint, then on the
 // dialog's face), the bar filled by halves in the caption colour, the percent centred under it. A name or a directory
@@ -58,12 +47,9 @@ TEST(CopyDialog, CopiesOneFilePerTickAndShowsTheFileItsTargetDirectoryAndTheProg
     const InstallFile setupProgram("setupb.exe", nullptr), driver("vlncdrvr.sys", "drivers");
     const char *name[] = {"Copying: setupb.exe", "Copying: vlncdrvr.sys"}, *to[] = {"To: C:\\windows\\system32",
                                                                                 "To: C:\\windows\\system32\\drivers"};
-    const struct {
-        int at, key;  // the tick acted at (0: none); the key pressed (VK_F4 comes with Alt; 0: a click on Cancel)
-        Outcome outcome;
-        int copied;  // files copied by the end
-        InstallFile setup, driver;
-        const char *lines[2], *percent;  // shown at that tick; a null text is not looked at
+    // at: the tick acted at (0: none); key: the key pressed (VK_F4 with Alt; 0: a click on Cancel); copied: files
+    // copied by the end; lines, percent: shown at that tick (a null text is not looked at).
+    const struct { int at, key; Outcome outcome; int copied; InstallFile setup, driver; const char *lines[2], *percent;
     } rows[] = {{0, 0, OutcomeDone, 2, setupProgram, driver, {}, nullptr},
                 {1, VK_ESCAPE, OutcomeDone, 2, setupProgram, driver, {name[0], to[0]}, ""},
                 {2, 0, OutcomeCancelled, 1, setupProgram, driver, {name[1], to[1]}, "50 %"},
@@ -79,11 +65,13 @@ TEST(CopyDialog, CopiesOneFilePerTickAndShowsTheFileItsTargetDirectoryAndTheProg
         SCOPED_TRACE(testing::Message() << "tick " << row.at << ", key " << row.key << ", " << row.setup.SourcePath());
         ASSERT_TRUE(ResetMachine() && WriteBytes(setupProgram.SourcePath(), "setup program") &&
                     WriteBytes(driver.SourcePath(), "driver"));
-        setupProgramRecord = row.setup;
-        driverRecord = row.driver;
-        actAt = row.at;
-        actKey = row.key;
-        EXPECT_EQ(RunCopyDialog(), row.outcome);
+        setupProgramRecord = row.setup, driverRecord = row.driver, actAt = row.at, actKey = row.key;
+        tick = 0;
+        std::fill(std::begin(shown), std::end(shown), std::vector<DWORD>());  // no earlier run's pixels
+        const HHOOK hook = SetWindowsHookExA(WH_MSGFILTER, ActAtTick, nullptr, GetCurrentThreadId());
+        EXPECT_EQ(RunModalDialog(GetModuleHandleA(nullptr), DLG_COPY_PROGRESS_NAME, nullptr, CopyProgressDialog),
+                  row.outcome);
+        UnhookWindowsHookEx(hook);
         EXPECT_GE(tick, row.at);
         EXPECT_EQ(ReadBytes(setupProgram.TargetPath()) == "setup program", row.copied >= 1);
         EXPECT_EQ(ReadBytes(driver.TargetPath()) == "driver", row.copied == 2);

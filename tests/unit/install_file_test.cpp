@@ -17,11 +17,8 @@ TEST(InstallFile, JoinedPathsFitTheLimitOrLeaveTheRecordUnresolved)
     const std::string existing = dir + "\\n";  // the target rows' source, made to exist
     ASSERT_TRUE(WriteBytes(existing, "source"));
     const int program = static_cast<int>(dir.size()), system = static_cast<int>(kSystemDir.size());
-    const struct {
-        const char* what;
-        int nameLength, subdirectoryLength, available;  // -1: no subdirectory; 1: the source counts as there
-        size_t sourceLength, targetLength;               // 0: not resolved
-    } rows[] = {
+    const struct { const char* what; int nameLength, subdirectoryLength, available; size_t sourceLength, targetLength;
+    } rows[] = {  // subdirectory -1: none; available 1: the source counts as there; a length of 0: not resolved
         {"source of 259 characters", 258 - program, -1, 0, 259, size_t(system + 259 - program)},
         {"source of 260 characters", 259 - program, -1, 0, 0, 0},
         {"target of 259 characters", 1, 256 - system, 1, size_t(program + 2), 259},
