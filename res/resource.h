@@ -52,7 +52,7 @@
 #define CATALOGUE_BLOCK_SIZE    32
 
 /* Offsets within a language block: every block has a text at each offset
- * named here and none at the others (19 and 27 to 31). */
+ * named here and none at the others (static.built_program holds this). */
 #define TXT_PRODUCT_TITLE       0
 #define TXT_INSTRUCTIONS        1
 #define TXT_DMA_LABEL           2

@@ -14,6 +14,8 @@ const char parametersKeyName[] = "Parameters";
 
 namespace {
 
+// A new value goes last: reading stops at the first value it cannot read, and
+// an earlier installation has none of the new one.
 RegistryValueSpec parameterValueTable[] = {
     {"DMAChannel", REG_DWORD, &driverSettings.DMAChannel, sizeof(DWORD)},
     {"IRQChannel", REG_DWORD, &driverSettings.IRQChannel, sizeof(DWORD)},
@@ -125,7 +127,7 @@ void ReadDriverParameters(int* dmaIndex, int* irqIndex, char* portText, char* bu
 
 LONG WriteDriverParameters(HKEY parametersKey)
 {
-    // The driver reads six REG_DWORDs: whatever type or length a malformed
+    // The driver reads REG_DWORDs: whatever type or length a malformed
     // stored value left in a row, each is written back as its 4-byte field.
     for (size_t row = 0; row < std::size(parameterValueTable); ++row) {
         const LONG status = RegSetValueExA(parametersKey, parameterValueTable[row].valueName, 0, REG_DWORD,

@@ -1,4 +1,4 @@
-// The six driver settings: in memory, in the registry's Parameters key, and
+// The driver settings: in memory, in the registry's Parameters key, and
 // as the settings dialog shows them (list entries and texts), both ways.
 #ifndef SETUPB_CONFIG_DRIVER_PARAMETERS_H
 #define SETUPB_CONFIG_DRIVER_PARAMETERS_H
@@ -52,7 +52,7 @@ extern const char parametersKeyName[];     // the service key's subkey
 void ReadDriverParameters(int* dmaIndex, int* irqIndex, char* portText, char* bufferText, int* audioMode,
                           int* doorLock);
 
-// Writes driverSettings into the opened Parameters key as six 4-byte
+// Writes driverSettings into the opened Parameters key as 4-byte
 // REG_DWORDs; 0, or the status of the first write that fails.
 LONG WriteDriverParameters(HKEY parametersKey);
 

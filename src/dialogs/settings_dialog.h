@@ -1,4 +1,4 @@
-// The dialog in which the user sets the six driver parameters.
+// The dialog in which the user sets the driver parameters.
 #ifndef SETUPB_DIALOGS_SETTINGS_DIALOG_H
 #define SETUPB_DIALOGS_SETTINGS_DIALOG_H
 

@@ -51,7 +51,7 @@ inline std::string SiblingKey(int i) { return "System\\CurrentControlSet\\Servic
 inline Value Dword(DWORD value) { return {REG_DWORD, std::string(reinterpret_cast<const char*>(&value), 4)}; }
 inline Value Text(DWORD type, const char* text) { return {type, std::string(text) + '\0'}; }
 Values ParameterValues(DWORD dma, DWORD irq, DWORD port, DWORD buffer, DWORD audio, DWORD lock);
-Values ServiceValues();  // the five values setupb.exe writes into the VlnCD key
+Values ServiceValues();  // the values setupb.exe writes into the VlnCD key
 Key ReadKey(const std::string& path);
 bool StoreValues(const std::string& path, const Values& values);  // creates the key when needed
 // Nobody may change the key (reading still works), or all may again; kept by the running wineserver only.

@@ -10,7 +10,7 @@ namespace {
 
 using namespace harness;
 
-// "DMA index, IRQ index, port text, buffer text, audio mode, door lock | the six fields", as they are read.
+// "DMA index, IRQ index, port text, buffer text, audio mode, door lock | the fields", as they are read.
 std::string Read()
 {
     int dma = -1, irq = -1, audio = -1, lock = -1;
@@ -64,7 +64,7 @@ TEST(ConfigStore, StoredSettingsBecomeTheDialogsSelections)
     EXPECT_EQ(Read(), defaults) << "a service key the user may not change";
 }
 
-// Whatever type and length a value was read with, the registration writes six 4-byte REG_DWORDs, and the service
+// Whatever type and length a value was read with, the registration writes 4-byte REG_DWORDs, and the service
 // key as the program has it once the service exists. Each sibling is read afresh: Start 0 to 3 becomes 4, a missing
 // key or value is skipped (a failing one: see the end-to-end runs).
 TEST(ConfigStore, RegistrationWritesFourByteParametersTheServiceKeyAndDisablesSiblings)
