@@ -234,30 +234,30 @@ TEST(Language, EveryDialogAndMessageShowsItsTextsInTheSystemLocalesLanguageWhere
     const auto centre = [](LONG from, LONG to, LONG size) { return from + (to - from - size) / 2; };
     const LONG width = GetSystemMetrics(SM_CXSCREEN), height = GetSystemMetrics(SM_CYSCREEN);
     // The dialog shows its texts, centred across the screen and down between top and bottom.
-    const auto expectShown = [&](HWND dialog, const Shown& shown, LONG top, LONG bottom) {
+    const auto expectShown = [&](HWND dialog, const char* name, const Shown& shown, LONG top, LONG bottom) {
         for (const auto& [control, offset] : shown) {
-            EXPECT_EQ(TextOf(control ? GetDlgItem(dialog, control) : dialog), text(offset)) << "control " << control;
+            EXPECT_EQ(TextOf(control ? GetDlgItem(dialog, control) : dialog), text(offset)) << name << ", " << control;
         }
         RECT at = {};
         GetWindowRect(dialog, &at);
-        EXPECT_EQ(at.left, centre(0, width, at.right - at.left));
-        EXPECT_EQ(at.top, centre(top, bottom, at.bottom - at.top));
+        EXPECT_EQ(at.left, centre(0, width, at.right - at.left)) << name;
+        EXPECT_EQ(at.top, centre(top, bottom, at.bottom - at.top)) << name;
     };
     ASSERT_TRUE(ResetMachine() && PrepareDiskette(kDriver) && WriteBytes(kInstalledDriver, "driver before"));
     Process setup;
     HWND question = setup.Start("A:\\setupb.exe") ? WaitDialog(setup.Id(), IDB_INIT_CURRENT) : nullptr;
     ASSERT_NE(question, nullptr);
-    expectShown(question, kQuestionShows, 0, height);
+    expectShown(question, "driver-present dialog", kQuestionShows, 0, height);
     Click(question, IDB_INIT_NEW);
     HWND settings = WaitDialog(setup.Id(), IDB_SET_SETUP), copying = nullptr;
     ASSERT_NE(settings, nullptr);
-    expectShown(settings, kSettingsShows, 0, height);
+    expectShown(settings, "settings dialog", kSettingsShows, 0, height);
     RECT moved = {};
     SetWindowPos(settings, nullptr, 16, 8, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
     ASSERT_TRUE(GetWindowRect(settings, &moved) && moved.top == 8 && setup.Hold());
     Click(settings, IDB_SET_SETUP);
     ASSERT_TRUE(setup.RunUntil([&] { return (copying = FindDialog(setup.Id(), IDB_CANCEL, IDB_SET_SETUP)); }));
-    expectShown(copying, kCopyShows, moved.top, moved.bottom);
+    expectShown(copying, "copy dialog", kCopyShows, moved.top, moved.bottom);
     setup.Release();
     EXPECT_EQ(FollowToEnd(setup), (RunEnd{text(TXT_PRODUCT_TITLE), text(TXT_RESTART_NOTICE), Icon::Information, 0}));
 }
