@@ -25,7 +25,7 @@ const RunEnd kFailed = {kTitle, "Failed to install the VELNARI adapter.", Icon::
 enum class From { Disk, System, Renamed, Glued, Wow64 };
 const char kI686Setup[] = SETUPB_I686_EXE;
 // Closed, MenuClosed: the settings dialog closed from outside during Setup (lParam 0, or the mouse position).
-enum class At { Nothing, Current, New, Enter, Setup, Cancel, AltF4, MenuClose, Held, Gone, CopyCancel, CopyAltF4,
+enum class At { Nothing, New, Enter, Setup, Cancel, AltF4, MenuClose, Held, Gone, CopyCancel, CopyAltF4,
                 Closed, MenuClosed };
 // question: the answer to the driver-present question, which is asked exactly when given; settings: what is done in
 // the settings dialog (Held: the setup target, Gone: the driver file), shown exactly when given.
@@ -39,8 +39,7 @@ const struct RunRow {
     int setupCopied, driverCopied;
 } kRuns[] = {
     {"a first installation, Enter presses Setup", From::Disk, "", 1, 0, At::Nothing, At::Enter, kRestart, 1, 1},
-    {"Current keeps the installed files", From::Disk, "", 1, 1, At::Current, At::Setup, kRestart, 0, 0},
-    {"Enter answers Current", From::Disk, "", 1, 1, At::Enter, At::Setup, kRestart, 0, 0},
+    {"Enter answers Current: installed files stay", From::Disk, "", 1, 1, At::Enter, At::Setup, kRestart, 0, 0},
     {"New replaces the installed files", From::Disk, "", 1, 1, At::New, At::Setup, kRestart, 1, 1},
     {"Cancel at the question", From::Disk, "", 1, 1, At::Cancel, At::Nothing, Silent(2), 0, 0},
     {"Alt+F4 at the question", From::Disk, "", 1, 1, At::AltF4, At::Nothing, Silent(2), 0, 0},
@@ -74,7 +73,7 @@ void PrintTo(const RunRow& row, std::ostream* out) { *out << row.name; }
 // dialog is open, before its first timer tick, or right after the registration.
 void Act(Process& setup, HWND dialog, At at)
 {
-    const std::map<At, int> id = {{At::Current, IDB_INIT_CURRENT}, {At::New, IDB_INIT_NEW}, {At::Cancel, IDB_CANCEL}};
+    const std::map<At, int> id = {{At::New, IDB_INIT_NEW}, {At::Cancel, IDB_CANCEL}};
     RECT rect = {};
     GetWindowRect(dialog, &rect);
     const LPARAM mouse = at == At::MenuClose || at == At::MenuClosed ? MAKELPARAM(rect.left + 12, rect.top + 8) : 0;
@@ -178,15 +177,20 @@ TEST(Runs, RegistryStepsOverAnInstallationEndAtTheFirstThatFailsWithItsStatus)
         {"service marked for deletion", 2, Marked, "", ERROR_SERVICE_MARKED_FOR_DELETE}};
     for (const auto& fault : faults) {
         SCOPED_TRACE(std::string(fault.what) + ", tail \"" + fault.tail + "\"");
-        // An earlier installation, then values no run writes: a service type of 7, a 1-byte buffer size, siblings
-        // that would start.
-        Values parameters = ParameterValues(6, 9, 0x2A0, 33, 1, 1), start = {{"Start", Dword(1)}};
-        parameters["BufferSize"] = {REG_BINARY, "\x21"};
-        const Values off = {{"Start", Dword(4)}}, eightBytes = {{"Start", {REG_BINARY, "12345678"}}};
+        // An earlier installation as the program leaves one (files, keys, the service), with values no run writes: a
+        // service type of 7, a 1-byte buffer size, siblings that would start.
+        Values service = ServiceValues(), parameters = ParameterValues(6, 9, 0x2A0, 33, 1, 1);
+        service["Type"] = Dword(7), parameters["BufferSize"] = {REG_BINARY, "\x21"};
+        const Values start = {{"Start", Dword(1)}}, off = {{"Start", Dword(4)}};
+        const Values eightBytes = {{"Start", {REG_BINARY, "12345678"}}};
         Key before[5], written[5] = {ServiceValues(), ParameterValues(6, 9, 0x2A0, 33, 1, 1), off, off, off};
-        ASSERT_TRUE(ResetMachine() && PrepareDiskette(kDriver) && SetUpInstalled("1") == Silent(0) &&
-                    StoreValues(kServiceKey, {{"Type", Dword(7)}}) && StoreValues(kParametersKey, parameters) &&
-                    StoreValues(keys[2], start) && StoreValues(keys[3], start) && StoreValues(keys[4], start));
+        ASSERT_TRUE(ResetMachine() && PrepareDiskette(kDriver) && WriteBytes(kInstalledDriver, kDriver) &&
+                    CopyFileA(kBuiltSetup.c_str(), kInstalledSetup.c_str(), FALSE) && StoreValues(kServiceKey, service)
+                    && StoreValues(kParametersKey, parameters) && StoreValues(keys[2], start) &&
+                    StoreValues(keys[3], start) && StoreValues(keys[4], start));
+        ASSERT_TRUE(CloseServiceHandle(CreateServiceA(Service().manager, "VlnCD", "VlnCD", SERVICE_ALL_ACCESS,
+            SERVICE_KERNEL_DRIVER, SERVICE_BOOT_START, SERVICE_ERROR_NORMAL, "System32\\Drivers\\VLNCDRVR.SYS",
+            "SCSI CDROM Class", nullptr, nullptr, nullptr, nullptr)));
         std::optional<Service> marked;  // its handle open across the run: the service, key and all, goes with it
         ASSERT_TRUE(fault.failing == 5 || (fault.how == Denied       ? DenyChanges(keys[fault.failing])
                                            : fault.how == EightBytes ? StoreValues(keys[fault.failing], eightBytes)

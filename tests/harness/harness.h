@@ -62,10 +62,7 @@ struct Service {  // the service manager and the VlnCD service, closed together
     SC_HANDLE service = manager ? OpenServiceA(manager, "VlnCD", SERVICE_ALL_ACCESS) : nullptr;
     ~Service() { CloseServiceHandle(service), CloseServiceHandle(manager); }  // a null handle is refused, harmlessly
 };
-struct ServiceConfig {
-    DWORD type, start, errorControl;
-    std::string image, group;
-};
+struct ServiceConfig { DWORD type, start, errorControl; std::string image, group; };
 std::optional<ServiceConfig> QueryService();  // the VlnCD service as the service manager has it
 // Nothing of an installation left: no service, no service or sibling keys, no installed files.
 bool ResetMachine();
