@@ -1,6 +1,7 @@
-# The installation diskette: setupb.exe and the driver file vlncdrvr.sys,
-# laid out as a folder (diskette/) and, when mtools is there, as a 1.44 MB
-# FAT12 image (diskette.img). Both are part of the default build.
+# The installation diskette: setupb.exe, the administrator's vlncdctl.exe and
+# the driver file vlncdrvr.sys, laid out as a folder (diskette/) and, when
+# mtools is there, as a 1.44 MB FAT12 image (diskette.img). Both are part of
+# the default build.
 
 set(SETUPB_DRIVER_FILE "" CACHE FILEPATH
     "The driver file to ship as vlncdrvr.sys; empty: a stand-in text file (not a driver)")
@@ -19,8 +20,8 @@ else()
 endif()
 
 # Signing (Authenticode): with a certificate, the diskette carries setupb.exe
-# signed into signed/setupb.exe; the build's own setupb.exe stays unsigned, as
-# anyone builds it from the commit. Paths and a URL only: the password stays
+# and vlncdctl.exe signed into signed/; the build's own programs stay
+# unsigned, as anyone builds them from the commit. Paths and a URL only: the password stays
 # in its file (see scripts/sign-program).
 set(SETUPB_SIGN_PKCS12 "" CACHE FILEPATH
     "The code-signing certificate and key (PKCS#12) to sign setupb.exe with; empty: not signed")
@@ -29,21 +30,25 @@ set(SETUPB_SIGN_TIMESTAMP_URL "" CACHE STRING
     "An RFC 3161 time-stamping service to ask when signing; empty: none (no network step)")
 
 set(SETUPB_DISKETTE_PROGRAM "$<TARGET_FILE:setupb>")
+set(SETUPB_DISKETTE_TOOL "$<TARGET_FILE:vlncdctl>")
 if(SETUPB_SIGN_PKCS12)
   if(NOT SETUPB_SIGN_PASSWORD_FILE)
     message(FATAL_ERROR "SETUPB_SIGN_PKCS12 is given without SETUPB_SIGN_PASSWORD_FILE, the file with its password")
   endif()
   set(SETUPB_DISKETTE_PROGRAM "${CMAKE_BINARY_DIR}/signed/setupb.exe")
-  add_custom_command(
-    OUTPUT "${SETUPB_DISKETTE_PROGRAM}"
-    COMMAND "${CMAKE_SOURCE_DIR}/scripts/sign-program" "${SETUPB_SIGN_PKCS12}" "${SETUPB_SIGN_PASSWORD_FILE}"
-            ${SETUPB_SOURCE_DATE_EPOCH} "$<TARGET_FILE:setupb>" "${SETUPB_DISKETTE_PROGRAM}"
-            ${SETUPB_SIGN_TIMESTAMP_URL}
-    DEPENDS setupb "${SETUPB_SIGN_PKCS12}" "${SETUPB_SIGN_PASSWORD_FILE}" "${CMAKE_SOURCE_DIR}/scripts/sign-program"
-            "${CMAKE_SOURCE_DIR}/res/version.rc"
-    COMMENT "Signing setupb.exe into signed/setupb.exe with ${SETUPB_SIGN_PKCS12}"
-    VERBATIM)
-  set(diskette_sign_note "setupb.exe signed with ${SETUPB_SIGN_PKCS12}")
+  set(SETUPB_DISKETTE_TOOL "${CMAKE_BINARY_DIR}/signed/vlncdctl.exe")
+  foreach(program setupb vlncdctl)
+    add_custom_command(
+      OUTPUT "${CMAKE_BINARY_DIR}/signed/${program}.exe"
+      COMMAND "${CMAKE_SOURCE_DIR}/scripts/sign-program" "${SETUPB_SIGN_PKCS12}" "${SETUPB_SIGN_PASSWORD_FILE}"
+              ${SETUPB_SOURCE_DATE_EPOCH} "$<TARGET_FILE:${program}>" "${CMAKE_BINARY_DIR}/signed/${program}.exe"
+              ${SETUPB_SIGN_TIMESTAMP_URL}
+      DEPENDS ${program} "${SETUPB_SIGN_PKCS12}" "${SETUPB_SIGN_PASSWORD_FILE}"
+              "${CMAKE_SOURCE_DIR}/scripts/sign-program"
+      COMMENT "Signing ${program}.exe into signed/${program}.exe with ${SETUPB_SIGN_PKCS12}"
+      VERBATIM)
+  endforeach()
+  set(diskette_sign_note "setupb.exe and vlncdctl.exe signed with ${SETUPB_SIGN_PKCS12}")
   if(SETUPB_SIGN_TIMESTAMP_URL)
     string(APPEND diskette_sign_note ", time-stamped by ${SETUPB_SIGN_TIMESTAMP_URL}")
   endif()
@@ -55,15 +60,17 @@ endif()
 
 set(SETUPB_DISKETTE_DIR "${CMAKE_BINARY_DIR}/diskette")
 set(SETUPB_DISKETTE_IMAGE "${CMAKE_BINARY_DIR}/diskette.img")
-set(diskette_files "${SETUPB_DISKETTE_DIR}/setupb.exe" "${SETUPB_DISKETTE_DIR}/vlncdrvr.sys")
+set(diskette_files "${SETUPB_DISKETTE_DIR}/setupb.exe" "${SETUPB_DISKETTE_DIR}/vlncdctl.exe"
+    "${SETUPB_DISKETTE_DIR}/vlncdrvr.sys")
 
 add_custom_command(
   OUTPUT ${diskette_files}
   COMMAND ${CMAKE_COMMAND} -E make_directory "${SETUPB_DISKETTE_DIR}"
   COMMAND ${CMAKE_COMMAND} -E copy "${SETUPB_DISKETTE_PROGRAM}" "${SETUPB_DISKETTE_DIR}/setupb.exe"
+  COMMAND ${CMAKE_COMMAND} -E copy "${SETUPB_DISKETTE_TOOL}" "${SETUPB_DISKETTE_DIR}/vlncdctl.exe"
   COMMAND ${CMAKE_COMMAND} -E copy "${SETUPB_DISKETTE_DRIVER}" "${SETUPB_DISKETTE_DIR}/vlncdrvr.sys"
-  DEPENDS setupb "${SETUPB_DISKETTE_PROGRAM}" "${SETUPB_DISKETTE_DRIVER}"
-  COMMENT "Diskette folder: setupb.exe and vlncdrvr.sys; ${diskette_driver_note}"
+  DEPENDS setupb vlncdctl "${SETUPB_DISKETTE_PROGRAM}" "${SETUPB_DISKETTE_TOOL}" "${SETUPB_DISKETTE_DRIVER}"
+  COMMENT "Diskette folder: setupb.exe, vlncdctl.exe and vlncdrvr.sys; ${diskette_driver_note}"
   VERBATIM)
 
 find_program(SETUPB_MFORMAT mformat)

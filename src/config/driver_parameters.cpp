@@ -25,6 +25,8 @@ RegistryValueSpec parameterValueTable[] = {
     {"DoorLock", REG_DWORD, &driverSettings.DoorLock, sizeof(DWORD)},
 };
 
+static_assert(std::size(parameterValueTable) == ParameterValueCount, "a row for each value of Parameters");
+
 const char defaultPortText[] = "300";
 const char defaultBufferText[] = "20";
 constexpr int DefaultDmaIndex = 0;  // "5"
@@ -123,6 +125,11 @@ void ReadDriverParameters(int* dmaIndex, int* irqIndex, char* portText, char* bu
 
     RegCloseKey(parametersKey);
     RegCloseKey(serviceKey);
+}
+
+const char* ParameterValueName(int row)
+{
+    return row >= 0 && row < ParameterValueCount ? parameterValueTable[row].valueName : nullptr;
 }
 
 LONG WriteDriverParameters(HKEY parametersKey)

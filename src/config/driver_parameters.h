@@ -46,6 +46,10 @@ constexpr int ParameterTextCapacity = 4;
 extern const char driverServiceKeyPath[];  // under HKEY_LOCAL_MACHINE
 extern const char parametersKeyName[];     // the service key's subkey
 
+// The values of Parameters, by row in the order they are read and written.
+constexpr int ParameterValueCount = 6;
+const char* ParameterValueName(int row);  // null for a row beyond the last
+
 // Reads the stored settings into driverSettings and turns them into the
 // settings dialog's initial selections; defaults where nothing can be read.
 // portText and bufferText hold ParameterTextCapacity characters.

@@ -35,10 +35,14 @@ int EntryExists(const char* path)
 
 }  // namespace
 
-InstallFile::InstallFile(const char* fileName, const char* subdirectory)
+const char setupProgramFileName[] = "setupb.exe";
+const char driverFileName[] = "vlncdrvr.sys";
+const char driverSubdirectory[] = "drivers";
+
+InstallFile::InstallFile(const char* fileName, const char* subdirectory, const char* sourceDirectory)
     : runningFromSystemDir(0), name(), sourceAvailable(0), sourcePath(), targetExists(0), targetPath()
 {
-    if (!ResolveSource(fileName)) {
+    if (!ResolveSource(fileName, sourceDirectory)) {
         sourceAvailable = 0;
         return;
     }
@@ -47,7 +51,7 @@ InstallFile::InstallFile(const char* fileName, const char* subdirectory)
     }
 }
 
-int InstallFile::ResolveSource(const char* fileName)
+int InstallFile::ResolveSource(const char* fileName, const char* sourceDirectory)
 {
     // The name is stored first, so that it is known even when the rest fails.
     // An empty name is stored too: only a name that does not fit is refused.
@@ -71,6 +75,10 @@ int InstallFile::ResolveSource(const char* fileName)
         return 0;
     }
     *lastBackslash = '\0';
+    // The folder the files come from: the program's own, or the one given.
+    if (sourceDirectory != nullptr && !CopyTextTo(programDir, PathCapacity, sourceDirectory)) {
+        return 0;
+    }
 
     LowerAscii(programDir);
     LowerAscii(systemDir);

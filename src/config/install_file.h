@@ -1,6 +1,7 @@
 // One product file that setup installs: its name, where it comes from (the
-// running program's directory), where it goes (the system directory or a
-// subdirectory of it), and three facts found once, when the record is built.
+// running program's directory, or a folder given), where it goes (the system
+// directory or a subdirectory of it), and three facts found once, when the
+// record is built.
 #ifndef SETUPB_CONFIG_INSTALL_FILE_H
 #define SETUPB_CONFIG_INSTALL_FILE_H
 
@@ -9,8 +10,11 @@ constexpr int PathCapacity = 260;  // the platform's path limit, terminator incl
 class InstallFile {
 public:
     // subdirectory may be null: the target then lies in the system directory.
-    InstallFile(const char* fileName, const char* subdirectory);
+    // sourceDirectory, a full path without a trailing backslash, may be null:
+    // the source then lies beside the running program.
+    InstallFile(const char* fileName, const char* subdirectory, const char* sourceDirectory = nullptr);
 
+    // 1 when the source folder is the system directory itself.
     int RunningFromSystemDir() const { return runningFromSystemDir; }
     int SourceAvailable() const { return sourceAvailable; }
     int TargetExists() const { return targetExists; }
@@ -30,7 +34,7 @@ public:
     static void LowerAscii(char* text);
 
 private:
-    int ResolveSource(const char* fileName);
+    int ResolveSource(const char* fileName, const char* sourceDirectory);
     int ResolveTarget(const char* subdirectory);
 
     int runningFromSystemDir;
@@ -41,8 +45,14 @@ private:
     char targetPath[PathCapacity];
 };
 
-// The two product files, built at start before the language: flow/
-// program_globals.cpp defines them together in that order.
+// The product files' names, and the subdirectory of the system directory that
+// the driver goes into.
+extern const char setupProgramFileName[];  // "setupb.exe"
+extern const char driverFileName[];        // "vlncdrvr.sys"
+extern const char driverSubdirectory[];    // "drivers"
+
+// The two product files of setupb.exe, built at start before the language:
+// flow/program_globals.cpp defines them together in that order.
 extern InstallFile setupProgramRecord;  // setupb.exe into the system directory
 extern InstallFile driverRecord;        // vlncdrvr.sys into its drivers subdirectory
 

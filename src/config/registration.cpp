@@ -4,9 +4,16 @@
 
 #include "config/driver_parameters.h"
 
+const char driverServiceName[] = "VlnCD";
+
+const char* const siblingServiceKeys[SiblingServiceCount] = {
+    "System\\CurrentControlSet\\Services\\vlnpx11", "System\\CurrentControlSet\\Services\\vlnpx12",
+    "System\\CurrentControlSet\\Services\\vlnpx13", "System\\CurrentControlSet\\Services\\vlnpx14",
+    "System\\CurrentControlSet\\Services\\vlnpx15",
+};
+
 namespace {
 
-const char driverServiceName[] = "VlnCD";
 const char driverLoadOrderGroup[] = "SCSI CDROM Class";
 const char driverImagePath[] = "System32\\Drivers\\VLNCDRVR.SYS";
 
@@ -22,16 +29,8 @@ RegistryValueSpec serviceValueTable[] = {
     {"ImagePath", REG_EXPAND_SZ, const_cast<char*>(driverImagePath), sizeof driverImagePath},
 };
 
-const char* const siblingServiceKeys[] = {
-    "System\\CurrentControlSet\\Services\\vlnpx11", "System\\CurrentControlSet\\Services\\vlnpx12",
-    "System\\CurrentControlSet\\Services\\vlnpx13", "System\\CurrentControlSet\\Services\\vlnpx14",
-    "System\\CurrentControlSet\\Services\\vlnpx15",
-};
-
 DWORD siblingStartValue = 0;
 RegistryValueSpec siblingStartSpec = {"Start", REG_DWORD, &siblingStartValue, sizeof(DWORD)};
-
-constexpr DWORD ServiceDisabled = 4;  // SERVICE_DISABLED as a Start value
 
 LONG WriteServiceValues(HKEY key)
 {

@@ -7,8 +7,8 @@
 #include "flow/preflight.h"
 #include "text/ui_language.h"
 
-InstallFile setupProgramRecord("setupb.exe", nullptr);
-InstallFile driverRecord("vlncdrvr.sys", "drivers");
+InstallFile setupProgramRecord(setupProgramFileName, nullptr);
+InstallFile driverRecord(driverFileName, driverSubdirectory);
 UiLanguage catalogueLanguage;
 
 RunMode runMode = ModeInteractive;
