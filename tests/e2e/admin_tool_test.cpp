@@ -1,0 +1,287 @@
+// The administrator's vlncdctl.exe run from the diskette as a script runs it: what each command leaves behind in the
+// registry, the service manager and the system directory, read with the harness's own readers, and what it prints.
+#include <gtest/gtest.h>
+
+#include "console_run.h"
+#include "harness.h"
+#include "resource.h"
+
+namespace {
+
+using namespace harness;
+
+const char kTool[] = "A:\\vlncdctl.exe";
+const char kI686Tool[] = VLNCDCTL_I686_EXE;
+const char kDriver[] = "driver on the diskette";
+const char kPendingKey[] = "System\\CurrentControlSet\\Control\\Session Manager";
+
+// How the machine is before the command.
+enum class Before {
+    Nothing,            // nothing installed; the diskette holds both files
+    NoDriverOnDisk,     // nothing installed; the diskette lacks vlncdrvr.sys
+    Installed,          // an earlier installation with settings of its own and a sibling that would start
+    BrokenInstalled,    // that installation without its service, BufferSize stored as one byte
+    InstalledBySetup,   // the defaults installed by setupb.exe "1" from the diskette
+    LeftoverKeyDenied,  // only the service key with Parameters, which nobody may change
+    I686UnderWow64,     // nothing installed; the diskette holds the i686 build
+};
+
+// What the command leaves behind.
+enum class After {
+    Unchanged,   // the registry, the service and the files as they were
+    Registered,  // Parameters as given, the service key and the service as the setup makes them; files as they were
+    Installed,   // registered, and both files copied from the diskette
+    Removed,     // no service, no service key, no product file; the siblings as they were
+};
+
+struct ToolRow {
+    const char* name;
+    Before before;
+    const char* arguments;
+    DWORD exitCode;
+    After after;
+    Values parameters;        // Parameters afterwards, when registered or installed
+    const char* outputLine;   // one line the output must hold, or null
+    const char* errorLine;    // the one line of errors, or null for none
+};
+
+const Values kEarlier = ParameterValues(7, 5, 0x2A0, 33, 1, 1);
+const ToolRow kToolRows[] = {
+    {"install, every setting given, any case", Before::Nothing, "Install DMA=None irq=3 Port=3fF buffer=64 "
+     "audio=MONO door=Lock", 0, After::Installed, ParameterValues(0, 3, 0x3FF, 64, 1, 1),
+     "Registering the driver with dma=none irq=3 port=3FF buffer=64 audio=mono door=lock", nullptr},
+    {"install, no setting: the defaults", Before::Nothing, "install", 0, After::Installed,
+     ParameterValues(5, 10, 0x300, 20, 0, 0), nullptr, nullptr},
+    {"install over an installation keeps its settings", Before::Installed, "install irq=9 buffer=02", 0,
+     After::Installed, ParameterValues(7, 9, 0x2A0, 2, 1, 1), nullptr, nullptr},
+    {"install without the driver file", Before::NoDriverOnDisk, "install", 1, After::Unchanged, {}, nullptr,
+     "vlncdctl: a:\\vlncdrvr.sys: 2 File not found."},
+    {"install from the system directory", Before::Nothing, "install /from:C:\\Windows\\System32\\", 87,
+     After::Unchanged, {}, nullptr, "vlncdctl: C:\\Windows\\System32: the source folder is the system directory "
+     "that the files are installed into; install from the diskette's vlncdctl.exe, or name its folder with /from:"},
+    {"an IRQ the dialog does not offer", Before::Nothing, "install irq=12", 87, After::Unchanged, {}, nullptr,
+     "vlncdctl: 'irq=12': not accepted; accepted: irq=3|5|9|10|11"},
+    {"a port out of range", Before::Installed, "set port=400", 87, After::Unchanged, {}, nullptr,
+     "vlncdctl: 'port=400': not accepted; accepted: port=0 to 3FF (1 to 3 hexadecimal digits)"},
+    {"a port of four digits", Before::Nothing, "install port=0300", 87, After::Unchanged, {}, nullptr,
+     "vlncdctl: 'port=0300': not accepted; accepted: port=0 to 3FF (1 to 3 hexadecimal digits)"},
+    {"a buffer too small", Before::Nothing, "install buffer=1", 87, After::Unchanged, {}, nullptr,
+     "vlncdctl: 'buffer=1': not accepted; accepted: buffer=2 to 64"},
+    {"a setting given twice", Before::Nothing, "install irq=3 IRQ=5", 87, After::Unchanged, {}, nullptr,
+     "vlncdctl: 'IRQ=5': given twice; give each setting once"},
+    {"an unknown setting", Before::Nothing, "install speed=2", 87, After::Unchanged, {}, nullptr,
+     "vlncdctl: 'speed=2': not a setting nor /from:DIR; accepted: dma=, irq=, port=, buffer=, audio=, door="},
+    {"a source folder given twice", Before::Nothing, "install /from:A:\\ /FROM:A:\\", 87, After::Unchanged, {},
+     nullptr, "vlncdctl: '/FROM:A:\\': a second /from:; give the source folder once"},
+    {"set takes no source folder", Before::Installed, "set /from:A:\\", 87, After::Unchanged, {}, nullptr,
+     "vlncdctl: '/from:A:\\': not a setting; accepted: dma=, irq=, port=, buffer=, audio=, door="},
+    {"an unknown command", Before::Installed, "setup", 87, After::Unchanged, {}, nullptr,
+     "vlncdctl: setup: not a command; accepted: install, set, status, remove, /? (run vlncdctl /?)"},
+    {"no command", Before::Installed, "", 87, After::Unchanged, {}, "Usage: vlncdctl COMMAND [ARGUMENTS]", nullptr},
+    {"help", Before::Installed, "-H", 0, After::Unchanged, {}, "Usage: vlncdctl COMMAND [ARGUMENTS]", nullptr},
+    {"set on an installation", Before::Installed, "SET door=unlock Buffer=2", 0, After::Registered,
+     ParameterValues(7, 5, 0x2A0, 2, 1, 0), nullptr, nullptr},
+    {"set with no driver installed", Before::Nothing, "set irq=5", 1, After::Unchanged, {}, nullptr,
+     "vlncdctl: C:\\windows\\system32\\drivers\\vlncdrvr.sys: no driver installed there; install it first "
+     "(vlncdctl install)"},
+    {"status of nothing", Before::Nothing, "status", 1060, After::Unchanged, {}, "Installed: no", nullptr},
+    {"status of an installation", Before::Installed, "STATUS", 0, After::Unchanged, {}, "IOPortAddress=2A0", nullptr},
+    {"status of a part", Before::BrokenInstalled, "status", 1, After::Unchanged, {},
+     "Installed: partly; missing or pending: the service", nullptr},
+    {"status reads a value as stored", Before::BrokenInstalled, "status", 1, After::Unchanged, {},
+     "BufferSize=not a 4-byte number", nullptr},
+    {"remove after install", Before::Installed, "remove", 0, After::Removed, {}, "Removed", nullptr},
+    {"remove after setupb.exe", Before::InstalledBySetup, "Remove", 0, After::Removed, {},
+     "Left disabled: vlnpx11 (Start=4); start it again with sc config vlnpx11 start= <its start type>", nullptr},
+    {"remove of nothing", Before::Nothing, "remove", 0, After::Unchanged, {},
+     "Nothing to remove: no product file, no service key, no service VlnCD", nullptr},
+    {"remove of a key nobody may change", Before::LeftoverKeyDenied, "remove", 5, After::Unchanged, {}, nullptr,
+     "vlncdctl: setting Start=4 (disabled) in the service key: 5 Access denied. Run vlncdctl as an administrator."},
+    {"the i686 build on 64-bit Windows", Before::I686UnderWow64, "install", 1, After::Unchanged, {}, nullptr,
+     "vlncdctl: install: this is the 32-bit (i686) vlncdctl.exe on 64-bit Windows, where it sees another system "
+     "directory; run the x86_64 build of vlncdctl.exe"},
+};
+
+// What the commands may change, read without the tool's code.
+struct Machine {
+    Key serviceKey;
+    Key parameters;
+    Key sibling;
+    bool serviceKnown;
+    std::string setupProgram;
+    std::string driver;
+    bool operator==(const Machine&) const = default;
+};
+
+Machine ReadMachine()
+{
+    Machine machine;
+    machine.serviceKey = ReadKey(kServiceKey);
+    machine.parameters = ReadKey(kParametersKey);
+    machine.sibling = ReadKey(SiblingKey(0));
+    machine.serviceKnown = QueryService().has_value();
+    machine.setupProgram = ReadBytes(kInstalledSetup);
+    machine.driver = ReadBytes(kInstalledDriver);
+    return machine;
+}
+
+// An earlier installation laid out as the setup leaves one, with settings no default has.
+bool LayOutInstallation(bool withService)
+{
+    const bool laidOut = WriteBytes(kInstalledSetup, "setup before") && WriteBytes(kInstalledDriver, "driver before") &&
+                         StoreValues(kServiceKey, ServiceValues()) && StoreValues(kParametersKey, kEarlier);
+    if (!laidOut || !withService) {
+        return laidOut;
+    }
+    Service manager;
+    return CloseServiceHandle(CreateServiceA(manager.manager, "VlnCD", "VlnCD", SERVICE_ALL_ACCESS,
+                                             SERVICE_KERNEL_DRIVER, SERVICE_BOOT_START, SERVICE_ERROR_NORMAL,
+                                             "System32\\Drivers\\VLNCDRVR.SYS", "SCSI CDROM Class", nullptr, nullptr,
+                                             nullptr, nullptr));
+}
+
+bool InstallBySetup()
+{
+    Process setup;
+    if (!setup.Start("A:\\setupb.exe", "1")) {
+        return false;
+    }
+    const HWND settings = WaitDialog(setup.Id(), IDB_SET_SETUP);
+    PressKey(settings, VK_RETURN);
+    return settings != nullptr && FollowToEnd(setup) == Silent(0);
+}
+
+bool Prepare(Before before)
+{
+    bool prepared = ResetMachine() && PrepareDiskette(before == Before::NoDriverOnDisk ? nullptr : kDriver) &&
+                    CopyFileA(WindowsPath(VLNCDCTL_EXE).c_str(), kTool, FALSE) &&
+                    StoreValues(SiblingKey(0), {{"Start", Dword(1)}});
+    if (before == Before::Installed) {
+        prepared = prepared && LayOutInstallation(true);
+    } else if (before == Before::BrokenInstalled) {
+        prepared = prepared && LayOutInstallation(false) && StoreValues(kParametersKey, {{"BufferSize", {REG_BINARY, "\x21"}}});
+    } else if (before == Before::InstalledBySetup) {
+        prepared = prepared && InstallBySetup();
+    } else if (before == Before::LeftoverKeyDenied) {
+        prepared = prepared && StoreValues(kParametersKey, kEarlier) && DenyChanges(kServiceKey);
+    }
+    return prepared;
+}
+
+void RunRow(const ToolRow& row)
+{
+    ASSERT_TRUE(Prepare(row.before));
+    if (row.before == Before::I686UnderWow64 && (!*kI686Tool || !CopyFileA(WindowsPath(kI686Tool).c_str(), kTool, 0))) {
+        printf("skipped: %s (runs in the win64 build's tests where 32-bit Wine runs)\n", row.name);
+        return;
+    }
+    const Machine before = ReadMachine();
+    const ConsoleRun run = RunConsole(kTool, row.arguments);
+    DenyChanges(kServiceKey, false);
+    EXPECT_EQ(run.exitCode, row.exitCode);
+    if (row.outputLine != nullptr) {
+        EXPECT_TRUE(HasLine(run.output, row.outputLine)) << "output lacks: " << row.outputLine;
+    }
+    const std::vector<std::string> errors = row.errorLine ? std::vector<std::string>{row.errorLine}
+                                                          : std::vector<std::string>{};
+    EXPECT_EQ(run.errors, errors);
+
+    const Machine after = ReadMachine();
+    if (row.after == After::Unchanged) {
+        EXPECT_TRUE(after == before) << "the command changed the machine";
+        return;
+    }
+    if (row.after == After::Removed) {
+        EXPECT_EQ(after.serviceKey, std::nullopt);
+        EXPECT_FALSE(after.serviceKnown);
+        EXPECT_EQ(after.setupProgram, "<missing>");
+        EXPECT_EQ(after.driver, "<missing>");
+        EXPECT_EQ(after.sibling, before.sibling);
+        return;
+    }
+    EXPECT_EQ(after.parameters, row.parameters);
+    // The service manager stores ImagePath as REG_SZ once it creates the service: its text is compared.
+    for (const auto& [name, value] : ServiceValues()) {
+        EXPECT_EQ(after.serviceKey.value_or(Values{})[name].second, value.second) << name;
+    }
+    const ServiceConfig service = QueryService().value_or(ServiceConfig{});
+    EXPECT_EQ(service.type, DWORD(SERVICE_KERNEL_DRIVER));
+    EXPECT_EQ(service.start, DWORD(SERVICE_BOOT_START));
+    EXPECT_EQ(after.sibling, Key(Values{{"Start", Dword(4)}}));
+    const bool copied = row.after == After::Installed;
+    EXPECT_EQ(after.setupProgram, copied ? ReadBytes(kBuiltSetup) : before.setupProgram);
+    EXPECT_EQ(after.driver, copied ? kDriver : before.driver);
+}
+
+TEST(AdminTool, EachCommandLeavesTheMachineAsItShouldAndSaysSo)
+{
+    for (const ToolRow& row : kToolRows) {
+        SCOPED_TRACE(row.name);
+        RunRow(row);
+    }
+}
+
+// The driver file in use: remove leaves it to the next restart (3010) on the system's list, next to another
+// program's entry. An install while it is still in use fails at its copy, after the step before it, in the order
+// the lines were written; once it is free an install takes it off the list again, the first time and the second.
+TEST(AdminTool, AFileInUseGoesAtTheRestartUnlessInstalledAgainBeforeIt)
+{
+    const std::string other("\\??\\C:\\other.tmp\0", 17);  // deleted at the restart: an empty target follows
+    ASSERT_TRUE(Prepare(Before::Installed));
+    ASSERT_TRUE(StoreValues(kPendingKey, {{"PendingFileRenameOperations", {REG_MULTI_SZ, other + '\0' + '\0'}}}));
+    const HANDLE held = CreateFileA(kInstalledDriver.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(held, INVALID_HANDLE_VALUE);
+    const ConsoleRun removed = RunConsole(kTool, "remove");
+    EXPECT_EQ(removed.exitCode, DWORD(ERROR_SUCCESS_REBOOT_REQUIRED));
+    EXPECT_TRUE(HasLine(removed.output, kInstalledDriver + ": in use; to be deleted at the next restart"));
+    const Value pending = ReadKey(kPendingKey).value_or(Values{})["PendingFileRenameOperations"];
+    EXPECT_EQ(pending.second, other + '\0' + "\\??\\" + kInstalledDriver + std::string(3, '\0'));
+    EXPECT_EQ(ReadKey(kServiceKey), std::nullopt);
+    EXPECT_EQ(ReadBytes(kInstalledSetup), "<missing>");
+
+    const ConsoleRun refused = RunConsole(kTool, "install", true);
+    CloseHandle(held);
+    EXPECT_EQ(refused.exitCode, DWORD(1));
+    const std::vector<std::string> inOrder = {
+        "Taken off the list of files to delete at the next restart: the product files",
+        "Copied a:\\setupb.exe to " + kInstalledSetup,
+        "vlncdctl: copying a:\\vlncdrvr.sys to " + kInstalledDriver + ": 32 Sharing violation."};
+    EXPECT_EQ(refused.output, inOrder);
+
+    for (const char* time : {"first", "second"}) {
+        SCOPED_TRACE(std::string("install before the restart, the ") + time + " time");
+        EXPECT_EQ(RunConsole(kTool, "install").exitCode, DWORD(0));
+        const Value left = ReadKey(kPendingKey).value_or(Values{})["PendingFileRenameOperations"];
+        EXPECT_EQ(left.second, other + '\0' + '\0');
+        EXPECT_EQ(ReadBytes(kInstalledDriver), kDriver);
+    }
+    ASSERT_TRUE(StoreValues(kPendingKey, {{"PendingFileRenameOperations", {REG_MULTI_SZ, std::string(2, '\0')}}}));
+}
+
+// A batch file as an administrator writes it: each command on its own line, each exit code as %ERRORLEVEL% shows it,
+// and what the registry and the service manager hold as reg and sc tell.
+TEST(AdminTool, ABatchFileReadsEachCommandsExitCode)
+{
+    ASSERT_TRUE(Prepare(Before::Nothing));
+    ASSERT_TRUE(WriteBytes("A:\\deploy.cmd", "@echo off\r\n"
+                           "A:\\vlncdctl.exe status >nul\r\n"
+                           "echo status=%ERRORLEVEL%\r\n"
+                           "if errorlevel 1 A:\\vlncdctl.exe install irq=11 port=340 >nul\r\n"
+                           "echo install=%ERRORLEVEL%\r\n"
+                           "reg query HKLM\\System\\CurrentControlSet\\Services\\VlnCD\\Parameters /v IOPortAddress\r\n"
+                           "sc query VlnCD\r\n"
+                           "A:\\vlncdctl.exe remove >nul\r\n"
+                           "echo remove=%ERRORLEVEL%\r\n"
+                           "A:\\vlncdctl.exe set irq=3\r\n"
+                           "echo set=%ERRORLEVEL%\r\n"));
+    const ConsoleRun run = RunConsole(kSystemDir + "\\cmd.exe", "/c A:\\deploy.cmd", true);
+    DeleteFileA("A:\\deploy.cmd");
+    EXPECT_TRUE(HasLine(run.output, "status=1060"));
+    EXPECT_TRUE(HasLine(run.output, "install=0"));
+    EXPECT_TRUE(HasLine(run.output, "    IOPortAddress    REG_DWORD    0x340"));
+    EXPECT_TRUE(HasLine(run.output, "SERVICE_NAME: VlnCD"));
+    EXPECT_TRUE(HasLine(run.output, "remove=0"));
+    EXPECT_TRUE(HasLine(run.output, "set=1"));
+}
+
+}  // namespace
