@@ -20,7 +20,7 @@ enum class Before {
     Nothing,            // nothing installed; the diskette holds both files
     NoDriverOnDisk,     // nothing installed; the diskette lacks vlncdrvr.sys
     Installed,          // an earlier installation with settings of its own and a sibling that would start
-    BrokenInstalled,    // that installation without its service, BufferSize stored as one byte
+    BrokenInstalled,    // that installation without its service, two values stored as no 4-byte number is
     InstalledBySetup,   // the defaults installed by setupb.exe "1" from the diskette
     LeftoverKeyDenied,  // only the service key with Parameters, which nobody may change
     I686UnderWow64,     // nothing installed; the diskette holds the i686 build
@@ -88,8 +88,10 @@ const ToolRow kToolRows[] = {
     {"status of an installation", Before::Installed, "STATUS", 0, After::Unchanged, {}, "IOPortAddress=2A0", nullptr},
     {"status of a part", Before::BrokenInstalled, "status", 1, After::Unchanged, {},
      "Installed: partly; missing or pending: the service", nullptr},
-    {"status reads a value as stored", Before::BrokenInstalled, "status", 1, After::Unchanged, {},
+    {"status reads a number of 2 bytes as stored", Before::BrokenInstalled, "status", 1, After::Unchanged, {},
      "BufferSize=not a 4-byte number", nullptr},
+    {"status reads a text of 4 bytes as stored", Before::BrokenInstalled, "status", 1, After::Unchanged, {},
+     "IOPortAddress=not a 4-byte number", nullptr},
     {"remove after install", Before::Installed, "remove", 0, After::Removed, {}, "Removed", nullptr},
     {"remove after setupb.exe", Before::InstalledBySetup, "Remove", 0, After::Removed, {},
      "Left disabled: vlnpx11 (Start=4); start it again with sc config vlnpx11 start= <its start type>", nullptr},
@@ -159,7 +161,8 @@ bool Prepare(Before before)
     if (before == Before::Installed) {
         prepared = prepared && LayOutInstallation(true);
     } else if (before == Before::BrokenInstalled) {
-        prepared = prepared && LayOutInstallation(false) && StoreValues(kParametersKey, {{"BufferSize", {REG_BINARY, "\x21"}}});
+        const Values broken = {{"BufferSize", {REG_DWORD, std::string("\x21\0", 2)}}, {"IOPortAddress", Text(REG_SZ, "300")}};
+        prepared = prepared && LayOutInstallation(false) && StoreValues(kParametersKey, broken);
     } else if (before == Before::InstalledBySetup) {
         prepared = prepared && InstallBySetup();
     } else if (before == Before::LeftoverKeyDenied) {

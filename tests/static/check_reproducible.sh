@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# One commit gives the same bytes: builds setupb.exe and the diskette again in BUILD/rebuild (another folder,
+# One commit gives the same bytes: builds the programs and the diskette again in BUILD/rebuild (another folder,
 # time zone and umask, none of BUILD's objects) and compares the files byte for byte with BUILD's own.
 # Usage: check_reproducible.sh SOURCE BUILD TOOLCHAIN BUILD_TYPE DRIVER_FILE TIME (BUILD's, though HEAD moved on)
 set -euo pipefail
@@ -8,7 +8,7 @@ rm -rf "$again"
 mapfile -t sign < <(sed -n 's/^\(SETUPB_SIGN_[A-Z0-9_]*\):[A-Z]*=/-D\1=/p' "$first/CMakeCache.txt")  # BUILD's signing
 (umask 077 && export TZ=XYZ-13:45 LC_ALL=C SOURCE_DATE_EPOCH=$6 &&
  cmake -S "$1" -B "$again" -G Ninja -DCMAKE_TOOLCHAIN_FILE="$3" -DCMAKE_BUILD_TYPE="$4" -DSETUPB_DRIVER_FILE="$5" \
-       -DSETUPB_GOOGLETEST_DIR="$again/none" "${sign[@]}" && cmake --build "$again" -j2 -t setupb diskette) \
+       -DSETUPB_GOOGLETEST_DIR="$again/none" "${sign[@]}" && cmake --build "$again" -j2 -t setupb vlncdctl diskette) \
   >"$again.log" 2>&1 || { cat "$again.log"; echo "FAIL: the second build failed"; exit 1; }
 what_is_at() {  # $1 the file, $2 a byte offset in it
   if [[ $1 == *.img ]]; then  # 1.44 MB FAT12: boot sector, two FATs of 9 sectors, a root directory of 14
@@ -22,7 +22,7 @@ what_is_at() {  # $1 the file, $2 a byte offset in it
     elif (($2 >= pe + 88 && $2 < pe + 92)); then echo "the PE checksum"; else echo "section data"; fi; fi
 }
 status=0
-for file in setupb.exe diskette/setupb.exe diskette/vlncdrvr.sys diskette.img; do
+for file in setupb.exe vlncdctl.exe diskette/setupb.exe diskette/vlncdctl.exe diskette/vlncdrvr.sys diskette.img; do
   [[ $file != diskette.img || -e $again/$file ]] || { echo "skipped: $file (no mtools, no image)"; continue; }
   if cmp -s "$first/$file" "$again/$file"; then echo "same: $file"; continue; fi
   status=1
