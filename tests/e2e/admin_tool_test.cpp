@@ -20,6 +20,7 @@ enum class Before {
     Nothing,            // nothing installed; the diskette holds both files
     NoDriverOnDisk,     // nothing installed; the diskette lacks vlncdrvr.sys
     Installed,          // an earlier installation with settings of its own and a sibling that would start
+    ServiceMarked,      // that installation with its service marked for deletion, held open by another program
     BrokenInstalled,    // that installation without its service, two values stored as no 4-byte number is
     InstalledBySetup,   // the defaults installed by setupb.exe "1" from the diskette
     LeftoverKeyDenied,  // only the service key with Parameters, which nobody may change
@@ -31,6 +32,7 @@ enum class After {
     Unchanged,   // the registry, the service and the files as they were
     Registered,  // Parameters as given, the service key and the service as the setup makes them; files as they were
     Installed,   // registered, and both files copied from the diskette
+    Copied,      // both files copied from the diskette; the siblings as they were
     Removed,     // no service, no service key, no product file; the siblings as they were
 };
 
@@ -79,6 +81,11 @@ const ToolRow kToolRows[] = {
      "vlncdctl: setup: not a command; accepted: install, set, status, remove, /? (run vlncdctl /?)"},
     {"no command", Before::Installed, "", 87, After::Unchanged, {}, "Usage: vlncdctl COMMAND [ARGUMENTS]", nullptr},
     {"help", Before::Installed, "-H", 0, After::Unchanged, {}, "Usage: vlncdctl COMMAND [ARGUMENTS]", nullptr},
+    {"install over a service pending deletion", Before::ServiceMarked, "install", 1072, After::Copied, {}, nullptr,
+     "vlncdctl: registering the driver (service key, Parameters, service, sibling services): 1072 Service marked "
+     "for delete."},
+    {"status of a service pending deletion", Before::ServiceMarked, "status", 1, After::Unchanged, {},
+     "Installed: partly; missing or pending: the service marked for deletion", nullptr},
     {"set on an installation", Before::Installed, "SET door=unlock Buffer=2", 0, After::Registered,
      ParameterValues(7, 5, 0x2A0, 2, 1, 0), nullptr, nullptr},
     {"set with no driver installed", Before::Nothing, "set irq=5", 1, After::Unchanged, {}, nullptr,
@@ -153,13 +160,18 @@ bool InstallBySetup()
     return settings != nullptr && FollowToEnd(setup) == Silent(0);
 }
 
+std::optional<Service> markedService;  // held open from Prepare to the end of the row
+
 bool Prepare(Before before)
 {
+    markedService.reset();
     bool prepared = ResetMachine() && PrepareDiskette(before == Before::NoDriverOnDisk ? nullptr : kDriver) &&
                     CopyFileA(WindowsPath(VLNCDCTL_EXE).c_str(), kTool, FALSE) &&
                     StoreValues(SiblingKey(0), {{"Start", Dword(1)}});
     if (before == Before::Installed) {
         prepared = prepared && LayOutInstallation(true);
+    } else if (before == Before::ServiceMarked) {
+        prepared = prepared && LayOutInstallation(true) && DeleteService(markedService.emplace().service);
     } else if (before == Before::BrokenInstalled) {
         const Values broken = {{"BufferSize", {REG_DWORD, std::string("\x21\0", 2)}}, {"IOPortAddress", Text(REG_SZ, "300")}};
         prepared = prepared && LayOutInstallation(false) && StoreValues(kParametersKey, broken);
@@ -194,6 +206,12 @@ void RunRow(const ToolRow& row)
         EXPECT_TRUE(after == before) << "the command changed the machine";
         return;
     }
+    if (row.after == After::Copied) {
+        EXPECT_EQ(after.setupProgram, ReadBytes(kBuiltSetup));
+        EXPECT_EQ(after.driver, kDriver);
+        EXPECT_EQ(after.sibling, before.sibling);
+        return;
+    }
     if (row.after == After::Removed) {
         EXPECT_EQ(after.serviceKey, std::nullopt);
         EXPECT_FALSE(after.serviceKnown);
@@ -222,6 +240,7 @@ TEST(AdminTool, EachCommandLeavesTheMachineAsItShouldAndSaysSo)
         SCOPED_TRACE(row.name);
         RunRow(row);
     }
+    markedService.reset();
 }
 
 // The driver file in use: remove leaves it to the next restart (3010) on the system's list, next to another
