@@ -72,14 +72,15 @@ wine_start_display() {
 
 # Wine's own fonts (Debian's fonts-wine) that the dialogs use, as Windows has
 # them: Marlett, whose glyphs draw the caption buttons; MS Sans Serif, the
-# dialogs' font, as bitmaps (sserife.fon, code page 1252 at 96 dpi); Tahoma and
-# Tahoma Bold, the captions' and message boxes' font. Wine 8 as Debian builds it
-# looks for its fonts in "<data dir>\../fonts", a Windows path with a "/" in it
-# that it cannot open, and so never finds them: every text falls back to
-# DejaVu Sans and the close button shows Marlett's letter "r" in place of its
-# cross. Linked into the prefix's Windows font folder, they are found as
-# Windows finds its own. Only these four: Wine reads every font file there at
-# each program start (all 63 of fonts-wine cost some 100 ms a start).
+# dialogs' font, as bitmaps (sserife.fon: code page 1252, 96 dpi); Tahoma and
+# Tahoma Bold, the captions' and message boxes' font; System (vgasys.fon), a
+# device context's first font, in which the copy dialog paints its lines.
+# Wine 8 as Debian builds it looks for its fonts in "<data dir>\../fonts", a
+# Windows path with a "/" in it that it cannot open, and so never finds them:
+# every text falls back to DejaVu Sans and the close button shows Marlett's
+# letter "r" in place of its cross. Linked into the prefix's Windows font
+# folder, they are found as Windows finds its own. Only these five: Wine reads
+# every font file there at each program start.
 wine_fonts=/usr/share/wine/fonts
 wine_font_files=(marlett.ttf sserife.fon tahoma.ttf tahomabd.ttf vgasys.fon)
 
