@@ -5,6 +5,7 @@
 #   PREFIX.lock      serialises preparation between concurrent callers
 #   PREFIX.display   the X display of the prefix's own Xvfb ("N pid")
 #   PREFIX/../floppy the folder that the prefix maps to drive A:
+#   PREFIX/drive_c/windows/Fonts  Wine's own fonts that the dialogs use (wine_link_fonts)
 # The prefix never uses the caller's display, so tests cannot disturb a desktop.
 
 wine_loader_for() {
