@@ -5,6 +5,7 @@
 #   PREFIX.lock      serialises preparation between concurrent callers
 #   PREFIX.display   the X display of the prefix's own Xvfb ("N pid")
 #   PREFIX/../floppy the folder that the prefix maps to drive A:
+#   PREFIX/drive_c/windows/Fonts  Wine's own fonts that the dialogs use (wine_link_fonts)
 # The prefix never uses the caller's display, so tests cannot disturb a desktop.
 
 wine_loader_for() {
@@ -23,12 +24,13 @@ wine_can_run() {
 }
 
 # The preset a script works with: the one named (win32 or win64), else win32
-# when this machine runs 32-bit Wine, else win64. Exits on any other name.
+# when this machine runs 32-bit Wine, else win64. Any other name: says so and
+# returns 2.
 preset_or_default() {
   case "${1:-}" in
     win32|win64) echo "$1" ;;
     "") if wine_can_run win32; then echo win32; else echo win64; fi ;;
-    *) echo "$(basename "$0"): unknown preset '$1' (win32 or win64)" >&2; exit 2 ;;
+    *) echo "$(basename "$0"): unknown preset '$1' (win32 or win64)" >&2; return 2 ;;
   esac
 }
 
@@ -69,14 +71,48 @@ wine_start_display() {
   export DISPLAY=":$num"
 }
 
-# Creates the prefix on first use, maps drive A:, starts the prefix's Xvfb and
-# a persistent wineserver. Safe to call from many processes at once.
+# Wine's own fonts (Debian's fonts-wine) that the dialogs use, as Windows has
+# them: Marlett, whose glyphs draw the caption buttons; MS Sans Serif, the
+# dialogs' font, as bitmaps (sserife.fon: code page 1252, 96 dpi); Tahoma and
+# Tahoma Bold, the captions' and message boxes' font; System (vgasys.fon), a
+# device context's first font, in which the copy dialog paints its lines.
+# Wine 8 as Debian builds it looks for its fonts in "<data dir>\../fonts", a
+# Windows path with a "/" in it that it cannot open, and so never finds them:
+# every text falls back to DejaVu Sans and the close button shows Marlett's
+# letter "r" in place of its cross. Linked into the prefix's Windows font
+# folder, they are found as Windows finds its own. Only these five: Wine
+# parses every font file there at each program start (cheap, but all 63 of
+# fonts-wine are 94 faces for no dialog of ours).
+wine_fonts=/usr/share/wine/fonts
+wine_font_files=(marlett.ttf sserife.fon tahoma.ttf tahomabd.ttf vgasys.fon)
+
+wine_link_fonts() {
+  local fonts="$WINEPREFIX/drive_c/windows/Fonts" file
+  # Shell tests only when all are there: this runs before every test program.
+  for file in "${wine_font_files[@]}"; do
+    if [ -e "$wine_fonts/$file" ] && [ ! -e "$fonts/$file" ]; then
+      mkdir -p "$fonts" && ln -sfn "$wine_fonts/$file" "$fonts/$file" || return 1
+    fi
+  done
+}
+
+# Gives up the preparation lock and returns 1: for a step of wine_prepare that failed.
+wine_prepare_failed() {
+  echo "wine-lib: $1" >&2
+  flock -u 9
+  exec 9>&-
+  return 1
+}
+
+# Creates the prefix on first use, links Wine's fonts into it, maps drive A:,
+# starts the prefix's Xvfb and a persistent wineserver. Safe to call from many
+# processes at once. Returns 1, having said which step failed, on a failure.
 wine_prepare() {
   wine_env "$1" "$2"
-  mkdir -p "$(dirname "$WINEPREFIX")"
+  mkdir -p "$(dirname "$WINEPREFIX")" || return 1
   exec 9>"$WINEPREFIX.lock"
   flock 9
-  wine_display_alive || wine_start_display || exit 1
+  wine_display_alive || wine_start_display || { wine_prepare_failed "no virtual display for $WINEPREFIX"; return 1; }
   if [ ! -f "$WINEPREFIX/.setupb-prepared" ]; then
     # A prefix without the mark was cut short while being made (a killed
     # wineboot leaves one that never completes): make it again from nothing.
@@ -84,13 +120,17 @@ wine_prepare() {
       wineserver -k >/dev/null 2>&1 || true
       rm -rf "$WINEPREFIX"
     fi
-    "$WINE_LOADER" wineboot --init >/dev/null 2>&1
+    "$WINE_LOADER" wineboot --init >/dev/null 2>&1 ||
+      { wine_prepare_failed "wineboot could not make the prefix $WINEPREFIX"; return 1; }
     # Without a window manager Wine waits up to 2 s each time a managed
     # window hides: every window of the prefix is unmanaged.
-    "$WINE_LOADER" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
+    "$WINE_LOADER" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1 ||
+      { wine_prepare_failed "cannot set the X11 driver's Managed=N in $WINEPREFIX"; return 1; }
     wineserver -w
     touch "$WINEPREFIX/.setupb-prepared"
   fi
+  # Also into a prefix made before the fonts were linked, or before fonts-wine was installed.
+  wine_link_fonts || { wine_prepare_failed "cannot link Wine's fonts into $WINEPREFIX"; return 1; }
   local floppy
   floppy="$(dirname "$WINEPREFIX")/floppy"
   mkdir -p "$floppy"
@@ -160,4 +200,31 @@ wine_hold_for_run() {
     wine_stop "$1" "$2"
   ) </dev/null >/dev/null 2>&1 &
   echo "$1 is this run's until process $run ends"
+}
+
+# The start of scripts/demo, scripts/screenshots and scripts/bench, run from the
+# top of the source tree: installs what is missing, takes the preset named (or
+# the default, see preset_or_default), makes sure this machine runs its
+# programs, builds TARGETS and makes a new prefix in build/<preset>/PLACE (the
+# prefix in PLACE/prefix, drive A: the folder PLACE/floppy; whatever PLACE held
+# is removed first), stopped again when the script exits.
+# Sets preset, build (the build folder) and prefix. Returns non-zero, having
+# said why, when a step fails.
+# Usage: wine_script_start NAME PRESET_ARGUMENT PLACE TARGET...
+wine_script_start() {
+  local name=$1 asked=$2 place=$3
+  shift 3
+  scripts/bootstrap || return 1
+  preset=$(preset_or_default "$asked") || return 2
+  if ! wine_can_run "$preset"; then
+    echo "$name: this machine cannot run $preset programs under Wine" >&2
+    return 1
+  fi
+  build="$PWD/build/$preset"
+  cmake --preset "$preset" && cmake --build --preset "$preset" --target "$@" || return 1
+  prefix="$build/$place/prefix"
+  wine_stop "$prefix" "$preset"
+  rm -rf "${build:?}/$place"
+  trap 'wine_stop "$prefix" "$preset"' EXIT
+  wine_prepare "$prefix" "$preset"
 }
