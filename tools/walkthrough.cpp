@@ -90,9 +90,13 @@ bool ShootCopyAtHalf(Process& setup)
         POINT threeQuarters = {client.right * 3 / 4 - 15, quarter.y};
         ClientToScreen(copy, &quarter);
         ClientToScreen(copy, &threeQuarters);
+        // The bar at half, and Cancel painted too: its frame's outer corner is darker than the dialog's face.
+        RECT cancel = {};
+        GetWindowRect(GetDlgItem(copy, IDB_CANCEL), &cancel);
         HDC screen = GetDC(nullptr);
         const bool half = GetPixel(screen, quarter.x, quarter.y) == fill &&
-                          GetPixel(screen, threeQuarters.x, threeQuarters.y) != fill;
+                          GetPixel(screen, threeQuarters.x, threeQuarters.y) != fill &&
+                          GetPixel(screen, cancel.right - 1, cancel.bottom - 1) != GetSysColor(COLOR_3DFACE);
         ReleaseDC(nullptr, screen);
         const bool shot = half && Shoot(copy, "2-copy-progress");
         setup.Release();
