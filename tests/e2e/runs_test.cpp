@@ -2,7 +2,6 @@
 // leaving its dialogs, registry steps over an earlier installation, what its dialogs show in each language.
 #include <gtest/gtest.h>
 
-#include <stdio.h>
 #include <stdlib.h>
 
 #include <map>
@@ -15,82 +14,205 @@ namespace {
 
 using namespace harness;
 
-const char kTitle[] = "VELNARI Device Driver Setup", kDriver[] = "driver on the diskette";
+const char kTitle[] = "VELNARI Device Driver Setup";
+const char kDriver[] = "driver on the diskette";
 const RunEnd kRestart = {kTitle, "The changes you have made will not take effedt until the computer is restarted.",
                          Icon::Information, 0};
 const RunEnd kFailed = {kTitle, "Failed to install the VELNARI adapter.", Icon::Exclamation, 1};
-
-// Renamed: A:\install.exe, no setupb.exe beside it; Glued: the tail right after the quoted name (the runtime's rule
-// would lose it); Wow64: the i686 build on the diskette of a 64-bit Windows.
-enum class From { Disk, System, Renamed, Glued, Wow64 };
 const char kI686Setup[] = SETUPB_I686_EXE;
-// Closed, MenuClosed: the settings dialog closed from outside during Setup (lParam 0, or the mouse position).
-enum class At { Nothing, New, Enter, Setup, Cancel, AltF4, MenuClose, Held, Gone, CopyCancel, CopyAltF4,
-                Closed, MenuClosed };
-// question: the answer to the driver-present question, which is asked exactly when given; settings: what is done in
-// the settings dialog (Held: the setup target, Gone: the driver file), shown exactly when given.
-const struct RunRow {
+// The close a program other than setupb.exe asks for: WM_SYSCOMMAND SC_CLOSE. The window system keeps the four low
+// bits of the command for itself: a double-click on the window-menu icon sends SC_CLOSE | 3.
+constexpr WPARAM kCloseWithLowBits = SC_CLOSE | 3;
+
+enum class From {
+    Diskette,
+    SystemDir,  // the installed setupb.exe, its path in capitals
+    Renamed,    // A:\install.exe, no setupb.exe beside it
+    Glued,      // the tail right after the quoted name: the runtime's rule would lose it
+    Wow64,      // the i686 build on the diskette of a 64-bit Windows
+};
+enum class Answer { NotAsked, Enter, New, Cancel, AltF4 };  // to the driver-present question
+// What is done in the settings dialog.
+enum class Settings {
+    NotShown,
+    Enter,               // Enter presses Setup
+    Setup,               // a click on Setup
+    Cancel,
+    AltF4,
+    MenuClose,           // Close in its window menu: SC_CLOSE with the mouse position
+    LowBitsClose,        // a close with the window system's low bits set, lParam 0
+    RefusedThenClosed,   // Setup refused (an empty port), then a close from another program
+    // Done while the program is held at Setup: read as soon as the copy dialog is open, before its first timer tick,
+    // or, where nothing is copied, right after the registration.
+    CopyCancel,          // Space queued for the copy dialog's focused Cancel
+    CopyAltF4,           // Alt+F4 queued for the copy dialog
+    ClosedDuringSetup,   // a close from another program posted to the settings dialog, lParam 0
+    MenuClosedDuringSetup,  // the same with the mouse position, as the taskbar's Close
+};
+// What another program does once the settings dialog is up.
+enum class Obstacle { None, SetupTargetHeld, DriverFileGone };
+enum class Copied { Nothing, SetupOnly, Both };
+
+struct RunRow {
     const char* name;
-    From from;
-    const char* tail;
-    bool driverOnDisk, driverInstalled;
-    At question, settings;
+    From from = From::Diskette;
+    const char* tail = "";
+    bool driverOnDiskette = true;
+    bool driverInstalled = false;
+    Answer question = Answer::NotAsked;  // asked exactly when answered
+    Settings settings = Settings::NotShown;  // shown exactly when something is done in it
+    Obstacle obstacle = Obstacle::None;
     RunEnd end;  // the settings are stored exactly when the exit code is 0
-    int setupCopied, driverCopied;
-} kRuns[] = {
-    {"a first installation, Enter presses Setup", From::Disk, "", 1, 0, At::Nothing, At::Enter, kRestart, 1, 1},
-    {"Enter answers Current: installed files stay", From::Disk, "", 1, 1, At::Enter, At::Setup, kRestart, 0, 0},
-    {"New replaces the installed files", From::Disk, "", 1, 1, At::New, At::Setup, kRestart, 1, 1},
-    {"Cancel at the question", From::Disk, "", 1, 1, At::Cancel, At::Nothing, Silent(2), 0, 0},
-    {"Alt+F4 at the question", From::Disk, "", 1, 1, At::AltF4, At::Nothing, Silent(2), 0, 0},
-    {"system directory reconfigures", From::System, "", 0, 1, At::Nothing, At::Setup, kRestart, 0, 0},
-    {"system directory, no driver", From::System, "", 0, 0, At::Nothing, At::Nothing, kFailed, 0, 0},
-    {"diskette without the driver file", From::Disk, "", 0, 0, At::Nothing, At::Nothing, kFailed, 0, 0},
-    {"renamed, no setupb.exe beside it", From::Renamed, "", 1, 0, At::Nothing, At::Nothing, kFailed, 0, 0},
-    {"renamed, \"1\"", From::Renamed, "1", 1, 0, At::Nothing, At::Nothing, Silent(1), 0, 0},
-    {"\"1\" replaces installed files unasked", From::Disk, "1", 1, 1, At::Nothing, At::Setup, Silent(0), 1, 1},
-    {"\"2\" reconfigures", From::System, "2", 0, 1, At::Nothing, At::Setup, Silent(0), 0, 0},
-    {"Cancel in the settings dialog", From::Disk, "", 1, 0, At::Nothing, At::Cancel, Silent(2), 0, 0},
-    {"Alt+F4 in the settings dialog", From::Disk, "", 1, 0, At::Nothing, At::AltF4, Silent(2), 0, 0},
-    {"Close in its window menu", From::Disk, "", 1, 0, At::Nothing, At::MenuClose, Silent(2), 0, 0},
-    {"Cancel in the copy dialog", From::Disk, "", 1, 0, At::Nothing, At::CopyCancel, Silent(2), 0, 0},
-    {"Alt+F4 in the copy dialog", From::Disk, "", 1, 0, At::Nothing, At::CopyAltF4, Silent(2), 0, 0},
-    {"setup target held open", From::Disk, "", 1, 0, At::Nothing, At::Held, kFailed, 0, 0},
-    {"driver file gone during the run", From::Disk, "", 1, 0, At::Nothing, At::Gone, kFailed, 1, 0},
-    {"\"2\" right after the quoted name", From::Glued, "2", 1, 1, At::Nothing, At::Nothing, Silent(2), 0, 0},
-    {"closed from outside while copying", From::Disk, "", 1, 0, At::Nothing, At::Closed, kRestart, 1, 1},
-    {"closed from the taskbar while copying, \"1\"", From::Disk, "1", 1, 0, At::Nothing, At::MenuClosed, Silent(0), 1,
-     1},
-    {"closed from the taskbar while registering, \"2\"", From::System, "2", 0, 1, At::Nothing, At::MenuClosed,
-     Silent(0), 0, 0},
-    {"the i686 build on 64-bit Windows", From::Wow64, "", 1, 0, At::Nothing, At::Nothing, kFailed, 0, 0},
-    {"the i686 build on 64-bit Windows, \"1\"", From::Wow64, "1", 1, 0, At::Nothing, At::Nothing, Silent(2), 0, 0},
+    Copied copied = Copied::Nothing;
+};
+const RunRow kRuns[] = {
+    {.name = "a first installation, Enter presses Setup", .settings = Settings::Enter, .end = kRestart,
+     .copied = Copied::Both},
+    {.name = "Enter answers Current: installed files stay", .driverInstalled = true, .question = Answer::Enter,
+     .settings = Settings::Setup, .end = kRestart},
+    {.name = "New replaces the installed files", .driverInstalled = true, .question = Answer::New,
+     .settings = Settings::Setup, .end = kRestart, .copied = Copied::Both},
+    {.name = "Cancel at the question", .driverInstalled = true, .question = Answer::Cancel, .end = Silent(2)},
+    {.name = "Alt+F4 at the question", .driverInstalled = true, .question = Answer::AltF4, .end = Silent(2)},
+    {.name = "system directory reconfigures", .from = From::SystemDir, .driverOnDiskette = false,
+     .driverInstalled = true, .settings = Settings::Setup, .end = kRestart},
+    {.name = "system directory, no driver", .from = From::SystemDir, .driverOnDiskette = false, .end = kFailed},
+    {.name = "diskette without the driver file", .driverOnDiskette = false, .end = kFailed},
+    {.name = "renamed, no setupb.exe beside it", .from = From::Renamed, .end = kFailed},
+    {.name = "renamed, \"1\"", .from = From::Renamed, .tail = "1", .end = Silent(1)},
+    {.name = "\"1\" replaces installed files unasked", .tail = "1", .driverInstalled = true,
+     .settings = Settings::Setup, .end = Silent(0), .copied = Copied::Both},
+    {.name = "\"2\" reconfigures", .from = From::SystemDir, .tail = "2", .driverOnDiskette = false,
+     .driverInstalled = true, .settings = Settings::Setup, .end = Silent(0)},
+    {.name = "Cancel in the settings dialog", .settings = Settings::Cancel, .end = Silent(2)},
+    {.name = "Alt+F4 in the settings dialog", .settings = Settings::AltF4, .end = Silent(2)},
+    {.name = "Close in its window menu", .settings = Settings::MenuClose, .end = Silent(2)},
+    {.name = "a close with the low bits set", .settings = Settings::LowBitsClose, .end = Silent(2)},
+    {.name = "closed from outside after a refused Setup", .settings = Settings::RefusedThenClosed,
+     .end = Silent(2)},
+    {.name = "Cancel in the copy dialog", .settings = Settings::CopyCancel, .end = Silent(2)},
+    {.name = "Alt+F4 in the copy dialog", .settings = Settings::CopyAltF4, .end = Silent(2)},
+    {.name = "setup target held open", .settings = Settings::Setup, .obstacle = Obstacle::SetupTargetHeld,
+     .end = kFailed},
+    {.name = "driver file gone during the run", .settings = Settings::Setup, .obstacle = Obstacle::DriverFileGone,
+     .end = kFailed, .copied = Copied::SetupOnly},
+    {.name = "\"2\" right after the quoted name", .from = From::Glued, .tail = "2", .driverInstalled = true,
+     .end = Silent(2)},
+    {.name = "closed from outside while copying", .settings = Settings::ClosedDuringSetup, .end = kRestart,
+     .copied = Copied::Both},
+    {.name = "closed from outside while copying, the copy fails", .settings = Settings::ClosedDuringSetup,
+     .obstacle = Obstacle::SetupTargetHeld, .end = kFailed},
+    {.name = "closed from the taskbar while copying, \"1\"", .tail = "1", .settings = Settings::MenuClosedDuringSetup,
+     .end = Silent(0), .copied = Copied::Both},
+    {.name = "closed from the taskbar while registering, \"2\"", .from = From::SystemDir, .tail = "2",
+     .driverOnDiskette = false, .driverInstalled = true, .settings = Settings::MenuClosedDuringSetup,
+     .end = Silent(0)},
+    {.name = "the i686 build on 64-bit Windows", .from = From::Wow64, .end = kFailed},
+    {.name = "the i686 build on 64-bit Windows, \"1\"", .from = From::Wow64, .tail = "1", .end = Silent(2)},
 };
 void PrintTo(const RunRow& row, std::ostream* out) { *out << row.name; }
 
-// What a person does in a dialog. What is done during Setup (to the copy dialog, a key that waits in the input queue;
-// to the settings dialog, a close posted) is done while the program is held at Setup: it is read as soon as the copy
-// dialog is open, before its first timer tick, or right after the registration.
-void Act(Process& setup, HWND dialog, At at)
+void AnswerQuestion(HWND question, Answer answer)
 {
-    const std::map<At, int> id = {{At::New, IDB_INIT_NEW}, {At::Cancel, IDB_CANCEL}};
+    switch (answer) {
+    case Answer::Enter:
+        PressKey(question, VK_RETURN);
+        break;
+    case Answer::New:
+        Click(question, IDB_INIT_NEW);
+        break;
+    case Answer::Cancel:
+        Click(question, IDB_CANCEL);
+        break;
+    case Answer::AltF4:
+        PressKey(question, VK_F4, true);
+        break;
+    case Answer::NotAsked:
+        break;
+    }
+}
+
+// The screen position of a mouse click in the dialog's window menu, as WM_SYSCOMMAND's lParam carries it.
+LPARAM MenuClick(HWND dialog)
+{
     RECT rect = {};
     GetWindowRect(dialog, &rect);
-    const LPARAM mouse = at == At::MenuClose || at == At::MenuClosed ? MAKELPARAM(rect.left + 12, rect.top + 8) : 0;
-    if (at >= At::CopyCancel) {
-        ASSERT_TRUE(setup.Hold());
-        Click(dialog, IDB_SET_SETUP);
+    return MAKELPARAM(rect.left + 12, rect.top + 8);
+}
+
+// Setup is clicked while the program is held, and what the action posts or queues meanwhile comes first.
+void DuringSetup(Process& setup, HWND settings, Settings action)
+{
+    ASSERT_TRUE(setup.Hold());
+    Click(settings, IDB_SET_SETUP);
+    if (action == Settings::CopyCancel) {
+        QueueKey(VK_SPACE);
     }
-    if (at == At::Enter || at == At::AltF4) {
-        PressKey(dialog, at == At::Enter ? VK_RETURN : VK_F4, at == At::AltF4);
-    } else if (at == At::MenuClose || at == At::Closed || at == At::MenuClosed) {
-        PostMessageA(dialog, WM_SYSCOMMAND, SC_CLOSE, mouse);
-    } else if (at == At::CopyCancel || at == At::CopyAltF4) {
-        QueueKey(at == At::CopyAltF4 ? VK_F4 : VK_SPACE, at == At::CopyAltF4);  // Space presses the focused Cancel
-    } else {
-        Click(dialog, id.count(at) ? id.at(at) : IDB_SET_SETUP);  // Setup, also for a copy to fail
+    if (action == Settings::CopyAltF4) {
+        QueueKey(VK_F4, true);
     }
-    at >= At::CopyCancel ? setup.Release() : void();
+    if (action == Settings::ClosedDuringSetup) {
+        PostMessageA(settings, WM_SYSCOMMAND, SC_CLOSE, 0);
+    }
+    if (action == Settings::MenuClosedDuringSetup) {
+        PostMessageA(settings, WM_SYSCOMMAND, SC_CLOSE, MenuClick(settings));
+    }
+    setup.Release();
+}
+
+void Act(Process& setup, HWND settings, Settings action)
+{
+    switch (action) {
+    case Settings::Enter:
+        PressKey(settings, VK_RETURN);
+        break;
+    case Settings::Setup:
+        Click(settings, IDB_SET_SETUP);
+        break;
+    case Settings::Cancel:
+        Click(settings, IDB_CANCEL);
+        break;
+    case Settings::AltF4:
+        PressKey(settings, VK_F4, true);
+        break;
+    case Settings::MenuClose:
+        PostMessageA(settings, WM_SYSCOMMAND, SC_CLOSE, MenuClick(settings));
+        break;
+    case Settings::LowBitsClose:
+        PostMessageA(settings, WM_SYSCOMMAND, kCloseWithLowBits, 0);
+        break;
+    case Settings::RefusedThenClosed:
+        ASSERT_TRUE(Paste(settings, IDE_SET_PORT, ""));
+        Click(settings, IDB_SET_SETUP);
+        ASSERT_EQ(MessagesShown(setup, settings).title, "Input value error");
+        PostMessageA(settings, WM_SYSCOMMAND, SC_CLOSE, 0);
+        break;
+    case Settings::CopyCancel:
+    case Settings::CopyAltF4:
+    case Settings::ClosedDuringSetup:
+    case Settings::MenuClosedDuringSetup:
+        DuringSetup(setup, settings, action);
+        break;
+    case Settings::NotShown:
+        break;
+    }
+}
+
+// The folder A: stands for, laid out for the row; the program to start.
+std::string PrepareStart(const RunRow& row)
+{
+    if (row.from == From::Renamed) {
+        EXPECT_TRUE(MoveFileA("A:\\setupb.exe", "A:\\install.exe"));
+        return "A:\\install.exe";
+    }
+    if (row.from == From::SystemDir) {  // a driver file beside the program: a copy that must not happen would show
+        EXPECT_TRUE(CopyFileA(kBuiltSetup.c_str(), kInstalledSetup.c_str(), FALSE));
+        EXPECT_TRUE(WriteBytes(kSystemDir + "\\vlncdrvr.sys", kDriver));
+        std::string program = kInstalledSetup;
+        CharUpperA(&program[0]);  // the system directory is recognised in any ASCII case
+        return program;
+    }
+    return "A:\\setupb.exe";
 }
 
 class EachWayOfStartingAndLeaving : public testing::TestWithParam<RunRow> {};
@@ -98,109 +220,183 @@ class EachWayOfStartingAndLeaving : public testing::TestWithParam<RunRow> {};
 TEST_P(EachWayOfStartingAndLeaving, EndsAsItShould)
 {
     const RunRow& row = GetParam();  // from a machine with nothing installed but a sibling that would start
-    ASSERT_TRUE(ResetMachine() && PrepareDiskette(row.driverOnDisk ? kDriver : nullptr) &&
-                WriteBytes(kInstalledSetup, "setup before") && StoreValues(SiblingKey(0), {{"Start", Dword(1)}}) &&
-                (row.from != From::Renamed || MoveFileA("A:\\setupb.exe", "A:\\install.exe")));
-    if (row.from == From::Wow64 && (!*kI686Setup || !CopyFileA(WindowsPath(kI686Setup).c_str(), "A:\\setupb.exe", 0))) {
-        GTEST_SKIP() << "runs in the win64 build's tests, where 32-bit Wine runs and the win32 build is there";
+    ASSERT_TRUE(ResetMachine());
+    ASSERT_TRUE(PrepareDiskette(row.driverOnDiskette ? kDriver : nullptr));
+    ASSERT_TRUE(WriteBytes(kInstalledSetup, "setup before"));
+    ASSERT_TRUE(StoreValues(SiblingKey(0), {{"Start", Dword(1)}}));
+    if (row.from == From::Wow64) {
+        const bool i686Built = *kI686Setup != '\0';
+        if (!i686Built || !CopyFileA(WindowsPath(kI686Setup).c_str(), "A:\\setupb.exe", FALSE)) {
+            GTEST_SKIP() << "runs in the win64 build's tests, where 32-bit Wine runs and the win32 build is there";
+        }
     }
-    std::string program = row.from == From::Renamed ? "A:\\install.exe" : "A:\\setupb.exe";
-    if (row.from == From::System) {  // a driver file beside the program: a copy that must not happen would show
-        ASSERT_TRUE(CopyFileA(kBuiltSetup.c_str(), kInstalledSetup.c_str(), FALSE) &&
-                    WriteBytes(kSystemDir + "\\vlncdrvr.sys", kDriver));
-        program = kInstalledSetup;
-        CharUpperA(&program[0]);  // the system directory is recognised in any ASCII case
+    const std::string program = PrepareStart(row);
+    if (row.driverInstalled) {
+        ASSERT_TRUE(WriteBytes(kInstalledDriver, "driver before"));
     }
-    ASSERT_TRUE(!row.driverInstalled || WriteBytes(kInstalledDriver, "driver before"));
-    const std::string setupBefore = ReadBytes(kInstalledSetup), driverBefore = ReadBytes(kInstalledDriver);
+    const std::string setupBefore = ReadBytes(kInstalledSetup);
+    const std::string driverBefore = ReadBytes(kInstalledDriver);
 
     Process setup;
-    ASSERT_TRUE(setup.StartLine(program, '"' + program + (row.from == From::Glued ? "\"" : "\" ") + row.tail));
-    if (row.question != At::Nothing) {
+    const char* afterName = row.from == From::Glued ? "\"" : "\" ";
+    ASSERT_TRUE(setup.StartLine(program, '"' + program + afterName + row.tail));
+    if (row.question != Answer::NotAsked) {
         HWND question = WaitDialog(setup.Id(), IDB_INIT_CURRENT);
         ASSERT_NE(question, nullptr) << "no driver-present question";
         EXPECT_EQ(ReadIcon(GetDlgItem(question, 0xFFFF)), Icon::Question);
         EXPECT_EQ(Focus(question), GetDlgItem(question, IDB_INIT_CURRENT));
-        Act(setup, question, row.question);
+        AnswerQuestion(question, row.question);
     }
     HANDLE held = INVALID_HANDLE_VALUE;  // by another program, without sharing
-    if (row.settings != At::Nothing) {
+    if (row.settings != Settings::NotShown) {
         HWND settings = WaitDialog(setup.Id(), IDB_SET_SETUP);
         ASSERT_NE(settings, nullptr) << "no settings dialog";
         EXPECT_EQ(Focus(settings), GetDlgItem(settings, IDC_SET_DMA_LIST));
         Type(settings, IDE_SET_PORT, "");  // the focus on a field: a focused list would swallow Alt+F4
-        if (row.settings == At::Held) {
+        if (row.obstacle == Obstacle::SetupTargetHeld) {
             held = CreateFileA(kInstalledSetup.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_ALWAYS, 0, nullptr);
         }
-        ASSERT_TRUE(Barrier(settings) && (row.settings != At::Gone || DeleteFileA("A:\\vlncdrvr.sys")));
+        if (row.obstacle == Obstacle::DriverFileGone) {
+            ASSERT_TRUE(DeleteFileA("A:\\vlncdrvr.sys"));
+        }
+        ASSERT_TRUE(Barrier(settings));
         ASSERT_NO_FATAL_FAILURE(Act(setup, settings, row.settings));
     }
     const RunEnd end = FollowToEnd(setup);
     CloseHandle(held);
     EXPECT_EQ(end, row.end);
+
     const bool done = row.end.exitCode == 0;  // then the defaults shown are stored, a boot-start kernel driver created
     EXPECT_EQ(ReadKey(kServiceKey).has_value(), done);
     EXPECT_EQ(ReadKey(kParametersKey), done ? Key(ParameterValues(5, 10, 0x300, 20, 0, 0)) : std::nullopt);
-    const ServiceConfig s = QueryService().value_or(ServiceConfig{});
-    EXPECT_EQ(std::to_string(s.type) + s.image + std::to_string(s.start) + std::to_string(s.errorControl) + s.group,
-              done ? "1System32\\Drivers\\VLNCDRVR.SYS01SCSI CDROM Class" : "000");
-    EXPECT_EQ(ReadKey(SiblingKey(0)), Key(Values{{"Start", Dword(done ? 4 : 1)}}));
+    const std::optional<ServiceConfig> service = QueryService();
+    EXPECT_EQ(service.has_value(), done) << "the VlnCD service";
+    if (done && service) {
+        EXPECT_EQ(service->type, DWORD(SERVICE_KERNEL_DRIVER));
+        EXPECT_EQ(service->start, DWORD(SERVICE_BOOT_START));
+        EXPECT_EQ(service->errorControl, DWORD(SERVICE_ERROR_NORMAL));
+        EXPECT_EQ(service->image, "System32\\Drivers\\VLNCDRVR.SYS");
+        EXPECT_EQ(service->group, "SCSI CDROM Class");
+    }
+    const DWORD siblingStart = done ? 4 : 1;
+    EXPECT_EQ(ReadKey(SiblingKey(0)), Key(Values{{"Start", Dword(siblingStart)}}));
     EXPECT_EQ(ReadBytes("C:\\windows\\syswow64\\setupb.exe"), "<missing>");
-    EXPECT_TRUE(ReadBytes(kInstalledSetup) == (row.setupCopied ? ReadBytes(kBuiltSetup) : setupBefore));
-    EXPECT_EQ(ReadBytes(kInstalledDriver), row.driverCopied ? kDriver : driverBefore);
+    const bool setupCopied = row.copied != Copied::Nothing;
+    const bool driverCopied = row.copied == Copied::Both;
+    EXPECT_TRUE(ReadBytes(kInstalledSetup) == (setupCopied ? ReadBytes(kBuiltSetup) : setupBefore))
+        << "the installed setupb.exe, copied: " << setupCopied;
+    EXPECT_EQ(ReadBytes(kInstalledDriver), driverCopied ? kDriver : driverBefore);
 }
 
 INSTANTIATE_TEST_SUITE_P(Runs, EachWayOfStartingAndLeaving, testing::ValuesIn(kRuns));  // named by PrintTo
 
-RunEnd SetUpInstalled(const char* tail)  // "1" from the diskette, else from the system directory; presses Setup
+// Presses Setup in a run from the diskette ("1") or from the system directory; when closedWhileCopying, a close from
+// another program reaches the settings dialog while the copy dialog runs.
+RunEnd SetUpInstalled(const char* tail, bool closedWhileCopying)
 {
     Process setup;
-    const bool started = setup.Start(tail[0] == '1' ? "A:\\setupb.exe" : kInstalledSetup, tail);
-    PressKey(started ? WaitDialog(setup.Id(), IDB_SET_SETUP) : nullptr, VK_RETURN);
+    const bool fromDiskette = tail[0] == '1';
+    HWND settings = nullptr;
+    if (setup.Start(fromDiskette ? "A:\\setupb.exe" : kInstalledSetup, tail)) {
+        settings = WaitDialog(setup.Id(), IDB_SET_SETUP);
+    }
+    if (!closedWhileCopying) {
+        PressKey(settings, VK_RETURN);
+        return FollowToEnd(setup);
+    }
+    EXPECT_TRUE(setup.Hold());
+    Click(settings, IDB_SET_SETUP);
+    PostMessageA(settings, WM_SYSCOMMAND, SC_CLOSE, 0);
+    setup.Release();
     return FollowToEnd(setup);
+}
+
+// An earlier installation as the program leaves one (files, keys, the service), with values no run writes: a
+// service type of 7, a 1-byte buffer size, siblings that would start.
+bool LayOutEarlierInstallation(const std::string (&siblings)[3])
+{
+    Values service = ServiceValues();
+    service["Type"] = Dword(7);
+    Values parameters = ParameterValues(6, 9, 0x2A0, 33, 1, 1);
+    parameters["BufferSize"] = {REG_BINARY, "\x21"};
+    const Values wouldStart = {{"Start", Dword(1)}};
+    bool laidOut = ResetMachine() && PrepareDiskette(kDriver) && WriteBytes(kInstalledDriver, kDriver);
+    laidOut = laidOut && CopyFileA(kBuiltSetup.c_str(), kInstalledSetup.c_str(), FALSE);
+    laidOut = laidOut && StoreValues(kServiceKey, service) && StoreValues(kParametersKey, parameters);
+    for (const std::string& sibling : siblings) {
+        laidOut = laidOut && StoreValues(sibling, wouldStart);
+    }
+    const SC_HANDLE created = CreateServiceA(Service().manager, "VlnCD", "VlnCD", SERVICE_ALL_ACCESS,
+        SERVICE_KERNEL_DRIVER, SERVICE_BOOT_START, SERVICE_ERROR_NORMAL, "System32\\Drivers\\VLNCDRVR.SYS",
+        "SCSI CDROM Class", nullptr, nullptr, nullptr, nullptr);
+    return CloseServiceHandle(created) && laidOut;
 }
 
 // Setup over an earlier installation writes the service key, Parameters and each sibling in turn, in every
 // run mode; a step that fails ends the run with its status after the steps before it, told by hand only.
 TEST(Runs, RegistryStepsOverAnInstallationEndAtTheFirstThatFailsWithItsStatus)
 {
-    const std::string keys[] = {kServiceKey, kParametersKey, SiblingKey(0), SiblingKey(1), SiblingKey(2)};
-    enum How { Denied, EightBytes, Marked };  // the key denied, its Start 8 bytes long, the service marked for deletion
-    // failing: in keys[], 5 for none; the keys before it are written. By hand or for an installer: the same status.
-    const struct { const char* what; int failing; How how; const char* tail; DWORD exitCode; } faults[] = {
-        {"nothing in the way, installed again", 5, Denied, "1", ERROR_SUCCESS},
-        {"service key denied", 0, Denied, "", ERROR_ACCESS_DENIED},
-        {"Parameters denied", 1, Denied, "1", ERROR_ACCESS_DENIED},
-        {"second sibling denied", 3, Denied, "2", ERROR_ACCESS_DENIED},
-        {"second sibling's Start of 8 bytes", 3, EightBytes, "", ERROR_MORE_DATA},
-        {"service marked for deletion", 2, Marked, "1", ERROR_SERVICE_MARKED_FOR_DELETE},
-        {"service marked for deletion", 2, Marked, "", ERROR_SERVICE_MARKED_FOR_DELETE}};
-    for (const auto& fault : faults) {
-        SCOPED_TRACE(std::string(fault.what) + ", tail \"" + fault.tail + "\"");
-        // An earlier installation as the program leaves one (files, keys, the service), with values no run writes: a
-        // service type of 7, a 1-byte buffer size, siblings that would start.
-        Values service = ServiceValues(), parameters = ParameterValues(6, 9, 0x2A0, 33, 1, 1);
-        service["Type"] = Dword(7), parameters["BufferSize"] = {REG_BINARY, "\x21"};
-        const Values start = {{"Start", Dword(1)}}, off = {{"Start", Dword(4)}};
-        const Values eightBytes = {{"Start", {REG_BINARY, "12345678"}}};
-        Key before[5], written[5] = {ServiceValues(), ParameterValues(6, 9, 0x2A0, 33, 1, 1), off, off, off};
-        ASSERT_TRUE(ResetMachine() && PrepareDiskette(kDriver) && WriteBytes(kInstalledDriver, kDriver) &&
-                    CopyFileA(kBuiltSetup.c_str(), kInstalledSetup.c_str(), FALSE) && StoreValues(kServiceKey, service)
-                    && StoreValues(kParametersKey, parameters) && StoreValues(keys[2], start) &&
-                    StoreValues(keys[3], start) && StoreValues(keys[4], start));
-        ASSERT_TRUE(CloseServiceHandle(CreateServiceA(Service().manager, "VlnCD", "VlnCD", SERVICE_ALL_ACCESS,
-            SERVICE_KERNEL_DRIVER, SERVICE_BOOT_START, SERVICE_ERROR_NORMAL, "System32\\Drivers\\VLNCDRVR.SYS",
-            "SCSI CDROM Class", nullptr, nullptr, nullptr, nullptr)));
+    const std::string siblings[3] = {SiblingKey(0), SiblingKey(1), SiblingKey(2)};
+    const std::string keys[5] = {kServiceKey, kParametersKey, siblings[0], siblings[1], siblings[2]};
+    // The tail: "1" from the diskette, "" or "2" from the system directory. keysWritten: how many of keys[], in
+    // order, the run writes; the others stay as they were. By hand or for an installer: the same status.
+    const struct {
+        const char* what;
+        const char* tail;
+        int keysWritten;
+        std::string deniedKey = "";       // nobody may change it
+        std::string eightByteStart = "";  // a sibling whose Start value is 8 bytes long
+        bool servicePendingDeletion = false;
+        bool closedWhileCopying = false;
+        DWORD exitCode;
+    } rows[] = {
+        {.what = "nothing in the way, installed again", .tail = "1", .keysWritten = 5, .exitCode = ERROR_SUCCESS},
+        {.what = "service key denied", .tail = "", .keysWritten = 0, .deniedKey = kServiceKey,
+         .exitCode = ERROR_ACCESS_DENIED},
+        {.what = "Parameters denied", .tail = "1", .keysWritten = 1, .deniedKey = kParametersKey,
+         .exitCode = ERROR_ACCESS_DENIED},
+        {.what = "second sibling denied", .tail = "2", .keysWritten = 3, .deniedKey = siblings[1],
+         .exitCode = ERROR_ACCESS_DENIED},
+        {.what = "second sibling's Start of 8 bytes", .tail = "", .keysWritten = 3, .eightByteStart = siblings[1],
+         .exitCode = ERROR_MORE_DATA},
+        {.what = "service pending deletion", .tail = "1", .keysWritten = 2, .servicePendingDeletion = true,
+         .exitCode = ERROR_SERVICE_MARKED_FOR_DELETE},
+        {.what = "service pending deletion", .tail = "", .keysWritten = 2, .servicePendingDeletion = true,
+         .exitCode = ERROR_SERVICE_MARKED_FOR_DELETE},
+        {.what = "Parameters denied, service pending deletion", .tail = "", .keysWritten = 1,
+         .deniedKey = kParametersKey, .servicePendingDeletion = true, .exitCode = ERROR_ACCESS_DENIED},
+        {.what = "service key denied, closed from outside while copying", .tail = "1", .keysWritten = 0,
+         .deniedKey = kServiceKey, .closedWhileCopying = true, .exitCode = ERROR_ACCESS_DENIED},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(std::string(row.what) + ", tail \"" + row.tail + "\"");
+        ASSERT_TRUE(LayOutEarlierInstallation(siblings));
+        if (!row.deniedKey.empty()) {
+            ASSERT_TRUE(DenyChanges(row.deniedKey));
+        }
+        if (!row.eightByteStart.empty()) {
+            ASSERT_TRUE(StoreValues(row.eightByteStart, {{"Start", {REG_BINARY, "12345678"}}}));
+        }
         std::optional<Service> marked;  // its handle open across the run: the service, key and all, goes with it
-        ASSERT_TRUE(fault.failing == 5 || (fault.how == Denied       ? DenyChanges(keys[fault.failing])
-                                           : fault.how == EightBytes ? StoreValues(keys[fault.failing], eightBytes)
-                                                                     : DeleteService(marked.emplace().service)));
-        for (int key = 0; key < 5; ++key) before[key] = ReadKey(keys[key]);
-        written[0]->insert(before[0]->begin(), before[0]->end());  // what the program does not write stays
-        const RunEnd failed = {kTitle, kFailed.text, Icon::Exclamation, fault.exitCode};
-        EXPECT_EQ(SetUpInstalled(fault.tail), *fault.tail ? Silent(fault.exitCode) : failed);
+        if (row.servicePendingDeletion) {
+            ASSERT_TRUE(DeleteService(marked.emplace().service));
+        }
+        Key before[5];
         for (int key = 0; key < 5; ++key) {
-            EXPECT_EQ(ReadKey(keys[key]), key < fault.failing ? written[key] : before[key]) << keys[key];
+            before[key] = ReadKey(keys[key]);
+        }
+        Values serviceWritten = *before[0];  // what the program does not write stays
+        for (const auto& [name, value] : ServiceValues()) {
+            serviceWritten[name] = value;
+        }
+        const Values off = {{"Start", Dword(4)}};
+        const Key written[5] = {serviceWritten, ParameterValues(6, 9, 0x2A0, 33, 1, 1), off, off, off};
+
+        const bool byHand = row.tail[0] == '\0';
+        const RunEnd failedByHand = {kTitle, kFailed.text, Icon::Exclamation, row.exitCode};
+        EXPECT_EQ(SetUpInstalled(row.tail, row.closedWhileCopying), byHand ? failedByHand : Silent(row.exitCode));
+        for (int key = 0; key < 5; ++key) {
+            EXPECT_EQ(ReadKey(keys[key]), key < row.keysWritten ? written[key] : before[key]) << keys[key];
         }
     }
 }
@@ -216,19 +412,21 @@ const Shown kSettingsShows = {{0, TXT_PRODUCT_TITLE}, {IDT_SET_DESCRIPTION, TXT_
     {IDT_SET_BUFFER_LABEL, TXT_BUFFER_LABEL}, {IDB_SET_SETUP, TXT_SETUP_BUTTON}, {IDB_CANCEL, TXT_CANCEL_BUTTON}};
 const Shown kCopyShows = {{0, TXT_PRODUCT_TITLE}, {IDB_CANCEL, TXT_CANCEL_BUTTON}};
 
-// Run by the e2e.language.* tests, each under its locale, SETUPB_EXPECTED naming the language and locale ids due.
+// Run by the e2e.language.* tests, each under its locale, SETUPB_LANGUAGE naming the language due and
+// SETUPB_SYSTEM_LOCALE, SETUPB_USER_LOCALE the locale ids Wine must report (hexadecimal).
 // Every text of the dialogs and the restart notice comes from the system locale's block; the question and the settings
 // dialog appear centred on the screen, the copy dialog (wider, lower) across it, down over the moved settings dialog.
 TEST(Language, EveryDialogAndMessageShowsItsTextsInTheSystemLocalesLanguageWhereItBelongs)
 {
     const std::map<std::string, int> bases = {{"English", BASE_ENGLISH}, {"French", BASE_FRENCH},
         {"German", BASE_GERMAN}, {"Italian", BASE_ITALIAN}, {"Spanish", BASE_SPANISH}};
-    char language[16] = "";
-    unsigned long system = 0, user = 0;
-    const char* due = getenv("SETUPB_EXPECTED");
-    ASSERT_TRUE(due && sscanf(due, "%15s %lx %lx", language, &system, &user) == 3 && bases.count(language));
-    EXPECT_EQ(GetSystemDefaultLCID(), system);
-    EXPECT_EQ(GetUserDefaultLCID(), user);
+    const char* language = getenv("SETUPB_LANGUAGE");
+    const char* system = getenv("SETUPB_SYSTEM_LOCALE");
+    const char* user = getenv("SETUPB_USER_LOCALE");
+    ASSERT_TRUE(language && system && user) << "SETUPB_LANGUAGE, SETUPB_SYSTEM_LOCALE and SETUPB_USER_LOCALE";
+    ASSERT_EQ(bases.count(language), 1u) << "no block for the language " << language;
+    EXPECT_EQ(GetSystemDefaultLCID(), strtoul(system, nullptr, 16)) << "system locale";
+    EXPECT_EQ(GetUserDefaultLCID(), strtoul(user, nullptr, 16)) << "user locale";
     const HMODULE program = LoadLibraryExA(kBuiltSetup.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
     const auto text = [&, base = CATALOGUE_ORIGIN + bases.at(language)](int offset) {  // the built program's catalogue
         char loaded[1024] = "";
