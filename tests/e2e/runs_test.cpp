@@ -31,24 +31,54 @@ enum class From {
     Glued,      // the tail right after the quoted name: the runtime's rule would lose it
     Wow64,      // the i686 build on the diskette of a 64-bit Windows
 };
-enum class Answer { NotAsked, Enter, New, Cancel, AltF4 };  // to the driver-present question
-// What is done in the settings dialog.
-enum class Settings {
-    NotShown,
-    Enter,               // Enter presses Setup
-    Setup,               // a click on Setup
-    Cancel,
-    AltF4,
-    MenuClose,           // Close in its window menu: SC_CLOSE with the mouse position
-    LowBitsClose,        // a close with the window system's low bits set, lParam 0
-    RefusedThenClosed,   // Setup refused (an empty port), then a close from another program
-    // Done while the program is held at Setup: read as soon as the copy dialog is open, before its first timer tick,
-    // or, where nothing is copied, right after the registration.
-    CopyCancel,          // Space queued for the copy dialog's focused Cancel
-    CopyAltF4,           // Alt+F4 queued for the copy dialog
-    ClosedDuringSetup,   // a close from another program posted to the settings dialog, lParam 0
-    MenuClosedDuringSetup,  // the same with the mouse position, as the taskbar's Close
-};
+// The screen position of a mouse click in the dialog's window menu, as WM_SYSCOMMAND's lParam carries it.
+LPARAM MenuClick(HWND dialog)
+{
+    RECT rect = {};
+    GetWindowRect(dialog, &rect);
+    return MAKELPARAM(rect.left + 12, rect.top + 8);
+}
+
+// What a person or another program does in a dialog.
+using Action = void (*)(Process& setup, HWND dialog);
+void PressEnter(Process&, HWND dialog) { PressKey(dialog, VK_RETURN); }  // Current, or Setup
+void PressAltF4(Process&, HWND dialog) { PressKey(dialog, VK_F4, true); }
+void ClickNew(Process&, HWND dialog) { Click(dialog, IDB_INIT_NEW); }
+void ClickSetup(Process&, HWND dialog) { Click(dialog, IDB_SET_SETUP); }
+void ClickCancel(Process&, HWND dialog) { Click(dialog, IDB_CANCEL); }
+// Close in the window menu: the mouse position in lParam.
+void MenuClose(Process&, HWND dialog) { PostMessageA(dialog, WM_SYSCOMMAND, SC_CLOSE, MenuClick(dialog)); }
+void LowBitsClose(Process&, HWND dialog) { PostMessageA(dialog, WM_SYSCOMMAND, kCloseWithLowBits, 0); }
+void RefusedThenClosed(Process& setup, HWND settings)  // Setup refused, then a close from another program
+{
+    ASSERT_TRUE(Paste(settings, IDE_SET_PORT, ""));
+    Click(settings, IDB_SET_SETUP);
+    ASSERT_EQ(MessagesShown(setup, settings).title, "Input value error");
+    PostMessageA(settings, WM_SYSCOMMAND, SC_CLOSE, 0);
+}
+// Setup clicked while the program is held: what is posted or queued meanwhile is read as soon as the copy dialog is
+// open, before its first timer tick, or, where nothing is copied, right after the registration. Space presses the
+// copy dialog's focused Cancel.
+template <typename Then>
+void DuringSetup(Process& setup, HWND settings, Then then)
+{
+    ASSERT_TRUE(setup.Hold());
+    Click(settings, IDB_SET_SETUP);
+    then();
+    setup.Release();
+}
+void CopyCancel(Process& setup, HWND settings) { DuringSetup(setup, settings, [] { QueueKey(VK_SPACE); }); }
+void CopyAltF4(Process& setup, HWND settings) { DuringSetup(setup, settings, [] { QueueKey(VK_F4, true); }); }
+// A close from another program posted to the settings dialog, with lParam 0, or as the taskbar's Close.
+void ClosedDuringSetup(Process& setup, HWND settings)
+{
+    DuringSetup(setup, settings, [&] { PostMessageA(settings, WM_SYSCOMMAND, SC_CLOSE, 0); });
+}
+void MenuClosedDuringSetup(Process& setup, HWND settings)
+{
+    DuringSetup(setup, settings, [&] { MenuClose(setup, settings); });
+}
+
 // What another program does once the settings dialog is up.
 enum class Obstacle { None, SetupTargetHeld, DriverFileGone };
 enum class Copied { Nothing, SetupOnly, Both };
@@ -59,144 +89,56 @@ struct RunRow {
     const char* tail = "";
     bool driverOnDiskette = true;
     bool driverInstalled = false;
-    Answer question = Answer::NotAsked;  // asked exactly when answered
-    Settings settings = Settings::NotShown;  // shown exactly when something is done in it
+    Action question = nullptr;  // the driver-present question is asked exactly when answered
+    Action settings = nullptr;  // the settings dialog is shown exactly when something is done in it
     Obstacle obstacle = Obstacle::None;
     RunEnd end;  // the settings are stored exactly when the exit code is 0
     Copied copied = Copied::Nothing;
 };
 const RunRow kRuns[] = {
-    {.name = "a first installation, Enter presses Setup", .settings = Settings::Enter, .end = kRestart,
+    {.name = "a first installation, Enter presses Setup", .settings = PressEnter, .end = kRestart,
      .copied = Copied::Both},
-    {.name = "Enter answers Current: installed files stay", .driverInstalled = true, .question = Answer::Enter,
-     .settings = Settings::Setup, .end = kRestart},
-    {.name = "New replaces the installed files", .driverInstalled = true, .question = Answer::New,
-     .settings = Settings::Setup, .end = kRestart, .copied = Copied::Both},
-    {.name = "Cancel at the question", .driverInstalled = true, .question = Answer::Cancel, .end = Silent(2)},
-    {.name = "Alt+F4 at the question", .driverInstalled = true, .question = Answer::AltF4, .end = Silent(2)},
+    {.name = "Enter answers Current: installed files stay", .driverInstalled = true, .question = PressEnter,
+     .settings = ClickSetup, .end = kRestart},
+    {.name = "New replaces the installed files", .driverInstalled = true, .question = ClickNew,
+     .settings = ClickSetup, .end = kRestart, .copied = Copied::Both},
+    {.name = "Cancel at the question", .driverInstalled = true, .question = ClickCancel, .end = Silent(2)},
+    {.name = "Alt+F4 at the question", .driverInstalled = true, .question = PressAltF4, .end = Silent(2)},
     {.name = "system directory reconfigures", .from = From::SystemDir, .driverOnDiskette = false,
-     .driverInstalled = true, .settings = Settings::Setup, .end = kRestart},
+     .driverInstalled = true, .settings = ClickSetup, .end = kRestart},
     {.name = "system directory, no driver", .from = From::SystemDir, .driverOnDiskette = false, .end = kFailed},
     {.name = "diskette without the driver file", .driverOnDiskette = false, .end = kFailed},
     {.name = "renamed, no setupb.exe beside it", .from = From::Renamed, .end = kFailed},
     {.name = "renamed, \"1\"", .from = From::Renamed, .tail = "1", .end = Silent(1)},
     {.name = "\"1\" replaces installed files unasked", .tail = "1", .driverInstalled = true,
-     .settings = Settings::Setup, .end = Silent(0), .copied = Copied::Both},
+     .settings = ClickSetup, .end = Silent(0), .copied = Copied::Both},
     {.name = "\"2\" reconfigures", .from = From::SystemDir, .tail = "2", .driverOnDiskette = false,
-     .driverInstalled = true, .settings = Settings::Setup, .end = Silent(0)},
-    {.name = "Cancel in the settings dialog", .settings = Settings::Cancel, .end = Silent(2)},
-    {.name = "Alt+F4 in the settings dialog", .settings = Settings::AltF4, .end = Silent(2)},
-    {.name = "Close in its window menu", .settings = Settings::MenuClose, .end = Silent(2)},
-    {.name = "a close with the low bits set", .settings = Settings::LowBitsClose, .end = Silent(2)},
-    {.name = "closed from outside after a refused Setup", .settings = Settings::RefusedThenClosed,
-     .end = Silent(2)},
-    {.name = "Cancel in the copy dialog", .settings = Settings::CopyCancel, .end = Silent(2)},
-    {.name = "Alt+F4 in the copy dialog", .settings = Settings::CopyAltF4, .end = Silent(2)},
-    {.name = "setup target held open", .settings = Settings::Setup, .obstacle = Obstacle::SetupTargetHeld,
+     .driverInstalled = true, .settings = ClickSetup, .end = Silent(0)},
+    {.name = "Cancel in the settings dialog", .settings = ClickCancel, .end = Silent(2)},
+    {.name = "Alt+F4 in the settings dialog", .settings = PressAltF4, .end = Silent(2)},
+    {.name = "Close in its window menu", .settings = MenuClose, .end = Silent(2)},
+    {.name = "a close with the low bits set", .settings = LowBitsClose, .end = Silent(2)},
+    {.name = "closed from outside after a refused Setup", .settings = RefusedThenClosed, .end = Silent(2)},
+    {.name = "Cancel in the copy dialog", .settings = CopyCancel, .end = Silent(2)},
+    {.name = "Alt+F4 in the copy dialog", .settings = CopyAltF4, .end = Silent(2)},
+    {.name = "setup target held open", .settings = ClickSetup, .obstacle = Obstacle::SetupTargetHeld,
      .end = kFailed},
-    {.name = "driver file gone during the run", .settings = Settings::Setup, .obstacle = Obstacle::DriverFileGone,
+    {.name = "driver file gone during the run", .settings = ClickSetup, .obstacle = Obstacle::DriverFileGone,
      .end = kFailed, .copied = Copied::SetupOnly},
     {.name = "\"2\" right after the quoted name", .from = From::Glued, .tail = "2", .driverInstalled = true,
      .end = Silent(2)},
-    {.name = "closed from outside while copying", .settings = Settings::ClosedDuringSetup, .end = kRestart,
+    {.name = "closed from outside while copying", .settings = ClosedDuringSetup, .end = kRestart,
      .copied = Copied::Both},
-    {.name = "closed from outside while copying, the copy fails", .settings = Settings::ClosedDuringSetup,
+    {.name = "closed from outside while copying, the copy fails", .settings = ClosedDuringSetup,
      .obstacle = Obstacle::SetupTargetHeld, .end = kFailed},
-    {.name = "closed from the taskbar while copying, \"1\"", .tail = "1", .settings = Settings::MenuClosedDuringSetup,
+    {.name = "closed from the taskbar while copying, \"1\"", .tail = "1", .settings = MenuClosedDuringSetup,
      .end = Silent(0), .copied = Copied::Both},
     {.name = "closed from the taskbar while registering, \"2\"", .from = From::SystemDir, .tail = "2",
-     .driverOnDiskette = false, .driverInstalled = true, .settings = Settings::MenuClosedDuringSetup,
-     .end = Silent(0)},
+     .driverOnDiskette = false, .driverInstalled = true, .settings = MenuClosedDuringSetup, .end = Silent(0)},
     {.name = "the i686 build on 64-bit Windows", .from = From::Wow64, .end = kFailed},
     {.name = "the i686 build on 64-bit Windows, \"1\"", .from = From::Wow64, .tail = "1", .end = Silent(2)},
 };
 void PrintTo(const RunRow& row, std::ostream* out) { *out << row.name; }
-
-void AnswerQuestion(HWND question, Answer answer)
-{
-    switch (answer) {
-    case Answer::Enter:
-        PressKey(question, VK_RETURN);
-        break;
-    case Answer::New:
-        Click(question, IDB_INIT_NEW);
-        break;
-    case Answer::Cancel:
-        Click(question, IDB_CANCEL);
-        break;
-    case Answer::AltF4:
-        PressKey(question, VK_F4, true);
-        break;
-    case Answer::NotAsked:
-        break;
-    }
-}
-
-// The screen position of a mouse click in the dialog's window menu, as WM_SYSCOMMAND's lParam carries it.
-LPARAM MenuClick(HWND dialog)
-{
-    RECT rect = {};
-    GetWindowRect(dialog, &rect);
-    return MAKELPARAM(rect.left + 12, rect.top + 8);
-}
-
-// Setup is clicked while the program is held, and what the action posts or queues meanwhile comes first.
-void DuringSetup(Process& setup, HWND settings, Settings action)
-{
-    ASSERT_TRUE(setup.Hold());
-    Click(settings, IDB_SET_SETUP);
-    if (action == Settings::CopyCancel) {
-        QueueKey(VK_SPACE);
-    }
-    if (action == Settings::CopyAltF4) {
-        QueueKey(VK_F4, true);
-    }
-    if (action == Settings::ClosedDuringSetup) {
-        PostMessageA(settings, WM_SYSCOMMAND, SC_CLOSE, 0);
-    }
-    if (action == Settings::MenuClosedDuringSetup) {
-        PostMessageA(settings, WM_SYSCOMMAND, SC_CLOSE, MenuClick(settings));
-    }
-    setup.Release();
-}
-
-void Act(Process& setup, HWND settings, Settings action)
-{
-    switch (action) {
-    case Settings::Enter:
-        PressKey(settings, VK_RETURN);
-        break;
-    case Settings::Setup:
-        Click(settings, IDB_SET_SETUP);
-        break;
-    case Settings::Cancel:
-        Click(settings, IDB_CANCEL);
-        break;
-    case Settings::AltF4:
-        PressKey(settings, VK_F4, true);
-        break;
-    case Settings::MenuClose:
-        PostMessageA(settings, WM_SYSCOMMAND, SC_CLOSE, MenuClick(settings));
-        break;
-    case Settings::LowBitsClose:
-        PostMessageA(settings, WM_SYSCOMMAND, kCloseWithLowBits, 0);
-        break;
-    case Settings::RefusedThenClosed:
-        ASSERT_TRUE(Paste(settings, IDE_SET_PORT, ""));
-        Click(settings, IDB_SET_SETUP);
-        ASSERT_EQ(MessagesShown(setup, settings).title, "Input value error");
-        PostMessageA(settings, WM_SYSCOMMAND, SC_CLOSE, 0);
-        break;
-    case Settings::CopyCancel:
-    case Settings::CopyAltF4:
-    case Settings::ClosedDuringSetup:
-    case Settings::MenuClosedDuringSetup:
-        DuringSetup(setup, settings, action);
-        break;
-    case Settings::NotShown:
-        break;
-    }
-}
 
 // The folder A: stands for, laid out for the row; the program to start.
 std::string PrepareStart(const RunRow& row)
@@ -240,15 +182,15 @@ TEST_P(EachWayOfStartingAndLeaving, EndsAsItShould)
     Process setup;
     const char* afterName = row.from == From::Glued ? "\"" : "\" ";
     ASSERT_TRUE(setup.StartLine(program, '"' + program + afterName + row.tail));
-    if (row.question != Answer::NotAsked) {
+    if (row.question) {
         HWND question = WaitDialog(setup.Id(), IDB_INIT_CURRENT);
         ASSERT_NE(question, nullptr) << "no driver-present question";
         EXPECT_EQ(ReadIcon(GetDlgItem(question, 0xFFFF)), Icon::Question);
         EXPECT_EQ(Focus(question), GetDlgItem(question, IDB_INIT_CURRENT));
-        AnswerQuestion(question, row.question);
+        row.question(setup, question);
     }
     HANDLE held = INVALID_HANDLE_VALUE;  // by another program, without sharing
-    if (row.settings != Settings::NotShown) {
+    if (row.settings) {
         HWND settings = WaitDialog(setup.Id(), IDB_SET_SETUP);
         ASSERT_NE(settings, nullptr) << "no settings dialog";
         EXPECT_EQ(Focus(settings), GetDlgItem(settings, IDC_SET_DMA_LIST));
@@ -260,7 +202,7 @@ TEST_P(EachWayOfStartingAndLeaving, EndsAsItShould)
             ASSERT_TRUE(DeleteFileA("A:\\vlncdrvr.sys"));
         }
         ASSERT_TRUE(Barrier(settings));
-        ASSERT_NO_FATAL_FAILURE(Act(setup, settings, row.settings));
+        ASSERT_NO_FATAL_FAILURE(row.settings(setup, settings));
     }
     const RunEnd end = FollowToEnd(setup);
     CloseHandle(held);
@@ -323,9 +265,7 @@ bool LayOutEarlierInstallation(const std::string (&siblings)[3])
     bool laidOut = ResetMachine() && PrepareDiskette(kDriver) && WriteBytes(kInstalledDriver, kDriver);
     laidOut = laidOut && CopyFileA(kBuiltSetup.c_str(), kInstalledSetup.c_str(), FALSE);
     laidOut = laidOut && StoreValues(kServiceKey, service) && StoreValues(kParametersKey, parameters);
-    for (const std::string& sibling : siblings) {
-        laidOut = laidOut && StoreValues(sibling, wouldStart);
-    }
+    for (const std::string& sibling : siblings) laidOut = laidOut && StoreValues(sibling, wouldStart);
     const SC_HANDLE created = CreateServiceA(Service().manager, "VlnCD", "VlnCD", SERVICE_ALL_ACCESS,
         SERVICE_KERNEL_DRIVER, SERVICE_BOOT_START, SERVICE_ERROR_NORMAL, "System32\\Drivers\\VLNCDRVR.SYS",
         "SCSI CDROM Class", nullptr, nullptr, nullptr, nullptr);
@@ -382,13 +322,9 @@ TEST(Runs, RegistryStepsOverAnInstallationEndAtTheFirstThatFailsWithItsStatus)
             ASSERT_TRUE(DeleteService(marked.emplace().service));
         }
         Key before[5];
-        for (int key = 0; key < 5; ++key) {
-            before[key] = ReadKey(keys[key]);
-        }
+        for (int key = 0; key < 5; ++key) before[key] = ReadKey(keys[key]);
         Values serviceWritten = *before[0];  // what the program does not write stays
-        for (const auto& [name, value] : ServiceValues()) {
-            serviceWritten[name] = value;
-        }
+        for (const auto& [name, value] : ServiceValues()) serviceWritten[name] = value;
         const Values off = {{"Start", Dword(4)}};
         const Key written[5] = {serviceWritten, ParameterValues(6, 9, 0x2A0, 33, 1, 1), off, off, off};
 
@@ -434,11 +370,13 @@ TEST(Language, EveryDialogAndMessageShowsItsTextsInTheSystemLocalesLanguageWhere
         return std::string(loaded);
     };
     const auto centre = [](LONG from, LONG to, LONG size) { return from + (to - from - size) / 2; };
-    const LONG width = GetSystemMetrics(SM_CXSCREEN), height = GetSystemMetrics(SM_CYSCREEN);
+    const LONG width = GetSystemMetrics(SM_CXSCREEN);
+    const LONG height = GetSystemMetrics(SM_CYSCREEN);
     // The dialog shows its texts, centred across the screen and down between top and bottom.
     const auto expectShown = [&](HWND dialog, const char* name, const Shown& shown, LONG top, LONG bottom) {
         for (const auto& [control, offset] : shown) {
-            EXPECT_EQ(TextOf(control ? GetDlgItem(dialog, control) : dialog), text(offset)) << name << ", " << control;
+            HWND showing = control == 0 ? dialog : GetDlgItem(dialog, control);
+            EXPECT_EQ(TextOf(showing), text(offset)) << name << ", control " << control;
         }
         RECT at = {};
         GetWindowRect(dialog, &at);
@@ -447,18 +385,26 @@ TEST(Language, EveryDialogAndMessageShowsItsTextsInTheSystemLocalesLanguageWhere
     };
     ASSERT_TRUE(ResetMachine() && PrepareDiskette(kDriver) && WriteBytes(kInstalledDriver, "driver before"));
     Process setup;
-    HWND question = setup.Start("A:\\setupb.exe") ? WaitDialog(setup.Id(), IDB_INIT_CURRENT) : nullptr;
+    ASSERT_TRUE(setup.Start("A:\\setupb.exe"));
+    HWND question = WaitDialog(setup.Id(), IDB_INIT_CURRENT);
     ASSERT_NE(question, nullptr);
     expectShown(question, "driver-present dialog", kQuestionShows, 0, height);
     Click(question, IDB_INIT_NEW);
-    HWND settings = WaitDialog(setup.Id(), IDB_SET_SETUP), copying = nullptr;
+    HWND settings = WaitDialog(setup.Id(), IDB_SET_SETUP);
     ASSERT_NE(settings, nullptr);
     expectShown(settings, "settings dialog", kSettingsShows, 0, height);
     RECT moved = {};
     SetWindowPos(settings, nullptr, 16, 8, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
-    ASSERT_TRUE(GetWindowRect(settings, &moved) && moved.top == 8 && setup.Hold());
+    ASSERT_TRUE(GetWindowRect(settings, &moved));
+    ASSERT_EQ(moved.top, 8);
+    ASSERT_TRUE(setup.Hold());
     Click(settings, IDB_SET_SETUP);
-    ASSERT_TRUE(setup.RunUntil([&] { return (copying = FindDialog(setup.Id(), IDB_CANCEL, IDB_SET_SETUP)); }));
+    HWND copying = nullptr;
+    const auto copyDialogOpen = [&] {
+        copying = FindDialog(setup.Id(), IDB_CANCEL, IDB_SET_SETUP);
+        return copying != nullptr;
+    };
+    ASSERT_TRUE(setup.RunUntil(copyDialogOpen));
     expectShown(copying, "copy dialog", kCopyShows, moved.top, moved.bottom);
     setup.Release();
     EXPECT_EQ(FollowToEnd(setup), (RunEnd{text(TXT_PRODUCT_TITLE), text(TXT_RESTART_NOTICE), Icon::Information, 0}));

@@ -17,29 +17,24 @@ using namespace harness;
 // The dialog's own request to copy the file of step wParam (0 the setup program, 1 the driver), posted at each tick.
 constexpr UINT kStepRequest = WM_USER + 1;
 
-enum class Action {
-    None,
-    ClickCancel,
-    Escape,
-    Enter,             // presses the focused Cancel
-    AltF4,
-    LowBitsClose,      // WM_SYSCOMMAND SC_CLOSE with the window system's low bits set (0xF063), lParam 0
-    WrongStepRequest,  // a request for the driver's step while the setup program's is due
+// What the user or another program does at the tick acted at.
+struct Action {
+    const char* name;
+    void (*act)(HWND dialog);
 };
+const Action kNothing = {"nothing", [](HWND) {}};
+const Action kClickCancel = {"a click on Cancel", [](HWND dialog) { Click(dialog, IDB_CANCEL); }};
+const Action kEscape = {"Escape", [](HWND dialog) { PressKey(dialog, VK_ESCAPE); }};
+const Action kEnter = {"Enter", [](HWND dialog) { PressKey(dialog, VK_RETURN); }};  // presses the focused Cancel
+const Action kAltF4 = {"Alt+F4", [](HWND dialog) { PressKey(dialog, VK_F4, true); }};
+const Action kLowBitsClose = {"a close with the window system's low bits set",
+                              [](HWND dialog) { PostMessageA(dialog, WM_SYSCOMMAND, SC_CLOSE | 3, 0); }};
+const Action kWrongStep = {"a request for the driver's step while the setup program's is due",
+                           [](HWND dialog) { PostMessageA(dialog, kStepRequest, 1, 0); }};
 
-// What the dialog shows, each read from the screen as a strip between margins of 30 pixels: the name's line and
-// the target directory's from the client area's top, the bar (with a pixel around it) and the percent under it from
-// the client area's middle. The bar is 28 pixels high.
-struct Strip {
-    int top;
-    int height;
-    bool fromMiddle;
-    int widen;  // pixels beyond the margins on either side
-};
-constexpr Strip kNameLine = {10, 20, false, 0};
-constexpr Strip kTargetLine = {30, 20, false, 0};
-constexpr Strip kBar = {-1, 30, true, 1};
-constexpr Strip kPercent = {30, 20, true, 0};
+// What the dialog shows, read from the screen between margins of 30 pixels: the name's line and the target
+// directory's, 20 pixels high at 10 and 30 from the client area's top; the bar, 28 high from its middle (read with
+// the pixel around it); the percent, 20 high at 30 from the middle.
 struct Shown {
     int width = 0;  // between the margins
     std::vector<DWORD> nameLine, targetLine, bar, percent;
@@ -49,86 +44,31 @@ struct Shown {
 struct Acting {
     int tick = 0;
     int at = 0;
-    Action action = Action::None;
+    Action action = kNothing;
     Shown shown;
 } acting;
-
-std::vector<DWORD> Read(const RECT& client, const Strip& strip)
-{
-    const int middle = strip.fromMiddle ? (client.bottom - client.top) / 2 : 0;
-    const int top = client.top + middle + strip.top;
-    return ScreenPixels({client.left + 30 - strip.widen, top, client.right - 30 + strip.widen, top + strip.height});
-}
-
-void Act(HWND dialog, Action action)
-{
-    switch (action) {
-    case Action::ClickCancel:
-        Click(dialog, IDB_CANCEL);
-        break;
-    case Action::Escape:
-        PressKey(dialog, VK_ESCAPE);
-        break;
-    case Action::Enter:
-        PressKey(dialog, VK_RETURN);
-        break;
-    case Action::AltF4:
-        PressKey(dialog, VK_F4, true);
-        break;
-    case Action::LowBitsClose:
-        PostMessageA(dialog, WM_SYSCOMMAND, SC_CLOSE | 3, 0);
-        break;
-    case Action::WrongStepRequest:
-        PostMessageA(dialog, kStepRequest, 1, 0);
-        break;
-    case Action::None:
-        break;
-    }
-}
-
-const char* Name(Action action)
-{
-    switch (action) {
-    case Action::ClickCancel:
-        return "a click on Cancel";
-    case Action::Escape:
-        return "Escape";
-    case Action::Enter:
-        return "Enter";
-    case Action::AltF4:
-        return "Alt+F4";
-    case Action::LowBitsClose:
-        return "a close with the low bits set";
-    case Action::WrongStepRequest:
-        return "a request for the wrong step";
-    case Action::None:
-        break;
-    }
-    return "nothing";
-}
 
 LRESULT CALLBACK ActAtTick(int code, WPARAM wParam, LPARAM lParam)
 {
     const MSG* msg = reinterpret_cast<const MSG*>(lParam);
-    if (code != MSGF_DIALOGBOX || msg->message != WM_TIMER) {
-        return CallNextHookEx(nullptr, code, wParam, lParam);
-    }
+    if (code != MSGF_DIALOGBOX || msg->message != WM_TIMER) return CallNextHookEx(nullptr, code, wParam, lParam);
     acting.tick += 1;
-    if (acting.tick != acting.at) {
-        return CallNextHookEx(nullptr, code, wParam, lParam);
-    }
+    if (acting.tick != acting.at) return CallNextHookEx(nullptr, code, wParam, lParam);
     HWND dialog = msg->hwnd;
     EXPECT_EQ(Focus(dialog), GetDlgItem(dialog, IDB_CANCEL));
     EXPECT_EQ(GetMenuState(GetSystemMenu(dialog, FALSE), SC_CLOSE, MF_BYCOMMAND), UINT(-1)) << "Close in its menu";
     RECT client;
     GetClientRect(dialog, &client);
     MapWindowPoints(dialog, nullptr, reinterpret_cast<POINT*>(&client), 2);
-    acting.shown.width = client.right - client.left - 60;
-    acting.shown.nameLine = Read(client, kNameLine);
-    acting.shown.targetLine = Read(client, kTargetLine);
-    acting.shown.bar = Read(client, kBar);
-    acting.shown.percent = Read(client, kPercent);
-    Act(dialog, acting.action);
+    const int left = client.left + 30;
+    const int right = client.right - 30;
+    const int middle = client.top + (client.bottom - client.top) / 2;
+    acting.shown.width = right - left;
+    acting.shown.nameLine = ScreenPixels({left, client.top + 10, right, client.top + 30});
+    acting.shown.targetLine = ScreenPixels({left, client.top + 30, right, client.top + 50});
+    acting.shown.bar = ScreenPixels({left - 1, middle - 1, right + 1, middle + 29});
+    acting.shown.percent = ScreenPixels({left, middle + 30, right, middle + 50});
+    acting.action.act(dialog);
     return 1;
 }
 
@@ -194,7 +134,7 @@ TEST(CopyDialog, CopiesOneFilePerTickAndShowsTheFileItsTargetDirectoryAndTheProg
     // bar is looked at where the percent is.
     const struct Row {
         int at = 0;
-        Action action = Action::None;
+        Action action = kNothing;
         Outcome outcome;
         int filesCopied;
         const InstallFile* setup = nullptr;
@@ -204,30 +144,30 @@ TEST(CopyDialog, CopiesOneFilePerTickAndShowsTheFileItsTargetDirectoryAndTheProg
         const char* percent = nullptr;
     } rows[] = {
         {.outcome = OutcomeDone, .filesCopied = 2},
-        {.at = 1, .action = Action::Escape, .outcome = OutcomeDone, .filesCopied = 2, .nameLine = copyingSetup,
+        {.at = 1, .action = kEscape, .outcome = OutcomeDone, .filesCopied = 2, .nameLine = copyingSetup,
          .targetLine = toSystem, .percent = ""},
-        {.at = 2, .action = Action::ClickCancel, .outcome = OutcomeCancelled, .filesCopied = 1,
+        {.at = 2, .action = kClickCancel, .outcome = OutcomeCancelled, .filesCopied = 1,
          .nameLine = copyingDriver, .targetLine = toDrivers, .percent = "50 %"},
-        {.at = 2, .action = Action::Enter, .outcome = OutcomeCancelled, .filesCopied = 1},
-        {.at = 3, .action = Action::Enter, .outcome = OutcomeCancelled, .filesCopied = 2, .nameLine = copyingDriver,
+        {.at = 2, .action = kEnter, .outcome = OutcomeCancelled, .filesCopied = 1},
+        {.at = 3, .action = kEnter, .outcome = OutcomeCancelled, .filesCopied = 2, .nameLine = copyingDriver,
          .targetLine = toDrivers, .percent = "100 %"},
-        {.at = 3, .action = Action::AltF4, .outcome = OutcomeCancelled, .filesCopied = 2},
-        {.at = 1, .action = Action::LowBitsClose, .outcome = OutcomeCancelled, .filesCopied = 0},
-        {.at = 1, .action = Action::WrongStepRequest, .outcome = OutcomeFailed, .filesCopied = 0},
-        {.at = 1, .action = Action::ClickCancel, .outcome = OutcomeCancelled, .filesCopied = 0, .setup = &longName,
+        {.at = 3, .action = kAltF4, .outcome = OutcomeCancelled, .filesCopied = 2},
+        {.at = 1, .action = kLowBitsClose, .outcome = OutcomeCancelled, .filesCopied = 0},
+        {.at = 1, .action = kWrongStep, .outcome = OutcomeFailed, .filesCopied = 0},
+        {.at = 1, .action = kClickCancel, .outcome = OutcomeCancelled, .filesCopied = 0, .setup = &longName,
          .nameLine = "Copying: ", .percent = ""},
-        {.at = 2, .action = Action::ClickCancel, .outcome = OutcomeCancelled, .filesCopied = 1,
+        {.at = 2, .action = kClickCancel, .outcome = OutcomeCancelled, .filesCopied = 1,
          .driver = &longDirectory, .nameLine = "Copying: x", .targetLine = "To: ", .percent = "50 %"},
     };
     for (const Row& row : rows) {
-        SCOPED_TRACE(testing::Message() << Name(row.action) << " at tick " << row.at << (row.setup ? ", a long name" : "")
+        SCOPED_TRACE(testing::Message() << row.action.name << " at tick " << row.at << (row.setup ? ", a long name" : "")
                                         << (row.driver ? ", a long directory" : ""));
         ASSERT_TRUE(ResetMachine());
         ASSERT_TRUE(WriteBytes(setupProgram.SourcePath(), "setup program"));
         ASSERT_TRUE(WriteBytes(driver.SourcePath(), "driver"));
         setupProgramRecord = row.setup ? *row.setup : setupProgram;
         driverRecord = row.driver ? *row.driver : driver;
-        acting = Acting{0, row.at, row.action, Shown{}};  // no earlier run's pixels
+        acting = Acting{.tick = 0, .at = row.at, .action = row.action, .shown = {}};  // no earlier run's pixels
         const HHOOK hook = SetWindowsHookExA(WH_MSGFILTER, ActAtTick, nullptr, GetCurrentThreadId());
         const Outcome outcome = RunModalDialog(GetModuleHandleA(nullptr), DLG_COPY_PROGRESS_NAME, nullptr,
                                                CopyProgressDialog);
