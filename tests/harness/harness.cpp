@@ -51,14 +51,10 @@ Icon ShownIcon(HWND control)
 const char* NameOf(Icon icon)
 {
     switch (icon) {
-    case Icon::Information:
-        return "information";
-    case Icon::Exclamation:
-        return "exclamation";
-    case Icon::Question:
-        return "question";
-    case Icon::None:
-        break;
+    case Icon::Information: return "information";
+    case Icon::Exclamation: return "exclamation";
+    case Icon::Question: return "question";
+    case Icon::None: return "no";
     }
     return "no";
 }

@@ -73,13 +73,7 @@ struct Service {  // the service manager and the VlnCD service, closed together
         CloseServiceHandle(manager);
     }
 };
-struct ServiceConfig {
-    DWORD type;
-    DWORD start;
-    DWORD errorControl;
-    std::string image;
-    std::string group;
-};
+struct ServiceConfig { DWORD type; DWORD start; DWORD errorControl; std::string image; std::string group; };
 std::optional<ServiceConfig> QueryService();  // the VlnCD service as the service manager has it
 // Nothing of an installation left: no service, no service or sibling keys, no installed files.
 bool ResetMachine();

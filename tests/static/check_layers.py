@@ -47,46 +47,40 @@ def files_under(root, top):
 
 
 def may_include(layer):
-    names = [layer] + LAYERS[layer][1]
-    shown = [name + "/" if name == "res" else name for name in names]
+    shown = []
+    for name in [layer] + LAYERS[layer][1]:
+        shown.append("res/" if name == "res" else name)
     return ", ".join(shown[:-1]) + " and " + shown[-1]
 
 
 def main():
     root = sys.argv[1]
     test_names = {"gtest", "gmock"}  # a test's or a tool's header, by its folder or its file name
-    for top in ("tests", "tools"):
-        for path in files_under(root, top):
-            test_names.add(os.path.basename(path))
+    for path in files_under(root, "tests") + files_under(root, "tools"):
+        test_names.add(os.path.basename(path))
     failures = []
     includes = 0
     sources = files_under(root, "src")
     for path in sources:
         own = layer_of(path)
         if own is None:
-            failures.append(f"{path}: in no layer's folder ({', '.join(f for f, _ in LAYERS.values())})")
+            failures.append(f"{path}: in no layer's folder")
             continue
-        with open(f"{root}/{path}", encoding="latin-1") as source:
-            lines = source.readlines()
-        for number, line in enumerate(lines, 1):
+        for number, line in enumerate(open(f"{root}/{path}", encoding="latin-1"), 1):
             found = INCLUDE.match(line)
             if not found:
                 continue
             includes += 1
             shown, mark, name = found.groups()
             target = resolve(root, path, mark, name)
-            where = f"{path}:{number}: includes {shown}"
-            if target is None and (mark == '"' or name.split("/")[0] in test_names or os.path.basename(name) in
-                                   test_names):
-                failures.append(f"{where}, not a file of any layer: {own} may include only {may_include(own)}")
-                continue
-            if target is None:
-                continue  # a system header
-            its = layer_of(target)
-            if its is None:
-                failures.append(f"{where}, a file outside every layer: {own} may include only {may_include(own)}")
-            elif its != own and its not in LAYERS[own][1]:
-                failures.append(f"{where}, of the {its} layer: {own} may include only {may_include(own)}")
+            rule = f"{path}:{number}: includes {shown}, %s: {own} may include only {may_include(own)}"
+            if target is None:  # a system header, unless quoted or named as a test's or a tool's
+                if mark == '"' or name.split("/")[0] in test_names or os.path.basename(name) in test_names:
+                    failures.append(rule % "not a file of any layer")
+            elif layer_of(target) is None:
+                failures.append(rule % "a file outside every layer")
+            elif layer_of(target) != own and layer_of(target) not in LAYERS[own][1]:
+                failures.append(rule % f"of the {layer_of(target)} layer")
     for failure in failures:
         print(f"FAIL: {failure}")
     if failures:

@@ -18,10 +18,7 @@ using namespace harness;
 constexpr UINT kStepRequest = WM_USER + 1;
 
 // What the user or another program does at the tick acted at.
-struct Action {
-    const char* name;
-    void (*act)(HWND dialog);
-};
+struct Action { const char* name; void (*act)(HWND dialog); };
 const Action kNothing = {"nothing", [](HWND) {}};
 const Action kClickCancel = {"a click on Cancel", [](HWND dialog) { Click(dialog, IDB_CANCEL); }};
 const Action kEscape = {"Escape", [](HWND dialog) { PressKey(dialog, VK_ESCAPE); }};
@@ -41,12 +38,7 @@ struct Shown {
 };
 
 // The filter's state: the hook has no other place to keep it.
-struct Acting {
-    int tick = 0;
-    int at = 0;
-    Action action = kNothing;
-    Shown shown;
-} acting;
+struct Acting { int tick = 0; int at = 0; Action action = kNothing; Shown shown; } acting;
 
 LRESULT CALLBACK ActAtTick(int code, WPARAM wParam, LPARAM lParam)
 {
@@ -75,9 +67,7 @@ LRESULT CALLBACK ActAtTick(int code, WPARAM wParam, LPARAM lParam)
 // "" when the pixels are the same, else where they first differ.
 std::string Difference(const std::vector<DWORD>& shown, const std::vector<DWORD>& expected, int width)
 {
-    if (shown.size() != expected.size()) {
-        return std::to_string(shown.size()) + " pixels read, " + std::to_string(expected.size()) + " drawn";
-    }
+    if (shown.size() != expected.size()) return std::to_string(shown.size()) + " pixels read, not " + std::to_string(expected.size());
     for (size_t index = 0; index < shown.size(); ++index) {
         if ((shown[index] & 0xFFFFFF) != (expected[index] & 0xFFFFFF)) {
             char where[96];
@@ -137,8 +127,8 @@ TEST(CopyDialog, CopiesOneFilePerTickAndShowsTheFileItsTargetDirectoryAndTheProg
         Action action = kNothing;
         Outcome outcome;
         int filesCopied;
-        const InstallFile* setup = nullptr;
-        const InstallFile* driver = nullptr;
+        const InstallFile* setup = nullptr;  // else setupb.exe into the system directory
+        const InstallFile* driver = nullptr;  // else vlncdrvr.sys into its drivers folder
         const char* nameLine = nullptr;
         const char* targetLine = nullptr;
         const char* percent = nullptr;
