@@ -24,13 +24,10 @@ const char kI686Setup[] = SETUPB_I686_EXE;
 // bits of the command for itself: a double-click on the window-menu icon sends SC_CLOSE | 3.
 constexpr WPARAM kCloseWithLowBits = SC_CLOSE | 3;
 
-enum class From {
-    Diskette,
-    SystemDir,  // the installed setupb.exe, its path in capitals
-    Renamed,    // A:\install.exe, no setupb.exe beside it
-    Glued,      // the tail right after the quoted name: the runtime's rule would lose it
-    Wow64,      // the i686 build on the diskette of a 64-bit Windows
-};
+// Where the program starts from. SystemDir: the installed setupb.exe, its path in capitals; Renamed: A:\install.exe,
+// no setupb.exe beside it; Glued: the tail right after the quoted name (the runtime's rule would lose it); Wow64: the
+// i686 build on the diskette of a 64-bit Windows.
+enum class From { Diskette, SystemDir, Renamed, Glued, Wow64 };
 // The screen position of a mouse click in the dialog's window menu, as WM_SYSCOMMAND's lParam carries it.
 LPARAM MenuClick(HWND dialog)
 {
@@ -280,15 +277,10 @@ TEST(Runs, RegistryStepsOverAnInstallationEndAtTheFirstThatFailsWithItsStatus)
     const std::string keys[5] = {kServiceKey, kParametersKey, siblings[0], siblings[1], siblings[2]};
     // The tail: "1" from the diskette, "" or "2" from the system directory. keysWritten: how many of keys[], in
     // order, the run writes; the others stay as they were. By hand or for an installer: the same status.
+    // deniedKey: nobody may change it; eightByteStart: a sibling whose Start value is 8 bytes long.
     const struct {
-        const char* what;
-        const char* tail;
-        int keysWritten;
-        std::string deniedKey = "";       // nobody may change it
-        std::string eightByteStart = "";  // a sibling whose Start value is 8 bytes long
-        bool servicePendingDeletion = false;
-        bool closedWhileCopying = false;
-        DWORD exitCode;
+        const char* what; const char* tail; int keysWritten; std::string deniedKey = ""; std::string eightByteStart = "";
+        bool servicePendingDeletion = false; bool closedWhileCopying = false; DWORD exitCode;
     } rows[] = {
         {.what = "nothing in the way, installed again", .tail = "1", .keysWritten = 5, .exitCode = ERROR_SUCCESS},
         {.what = "service key denied", .tail = "", .keysWritten = 0, .deniedKey = kServiceKey,

@@ -13,18 +13,12 @@ const RunEnd kNoMessage;
 const RunEnd kInputError = {"Input value error", "Input value is out of range.\n\nRe-input a valid value",
                             Icon::Exclamation, StillRunning};
 
-// The settings dialog of a run started with the tail, waited for.
-HWND StartSettings(Process& setup, const std::string& program, const char* tail = "")
-{
-    if (!setup.Start(program, tail)) return nullptr;
-    return WaitDialog(setup.Id(), IDB_SET_SETUP);
-}
-
 TEST(SettingsDialog, FiltersKeysWarnsOncePerChangeRefusesBadTextsAndIgnoresEscape)
 {
     ASSERT_TRUE(ResetMachine() && PrepareDiskette("driver"));
     Process setup;
-    HWND dialog = StartSettings(setup, "A:\\setupb.exe");
+    ASSERT_TRUE(setup.Start("A:\\setupb.exe"));
+    HWND dialog = WaitDialog(setup.Id(), IDB_SET_SETUP);
     ASSERT_NE(dialog, nullptr);
     // cleared: the field emptied first
     const struct { int field; bool cleared; const char* typed; const char* shown; RunEnd warned; } typing[] = {
@@ -96,7 +90,8 @@ TEST(SettingsDialog, ShowsTheStoredValuesAndSetupStoresWhatWasChosen)
         ASSERT_TRUE(WriteBytes(kInstalledDriver, "driver"));
         ASSERT_TRUE(StoreValues(kParametersKey, ParameterValues(7, 11, 0x2A0, 33, 1, 1)));
         Process setup;
-        HWND dialog = StartSettings(setup, kInstalledSetup, "2");
+        ASSERT_TRUE(setup.Start(kInstalledSetup, "2"));
+        HWND dialog = WaitDialog(setup.Id(), IDB_SET_SETUP);
         ASSERT_NE(dialog, nullptr);
         EXPECT_EQ(TextOf(dialog, IDC_SET_DMA_LIST), "7");
         EXPECT_EQ(TextOf(dialog, IDC_SET_IRQ_LIST), "11");

@@ -70,12 +70,6 @@ bool CloseMessage(HWND box, RunEnd* shown)
     return WaitUntil([&] { return !IsWindowVisible(box); });
 }
 
-std::string ProgramUnderTest()
-{
-    const char* chosen = getenv("SETUPB_PROGRAM");
-    return WindowsPath(chosen ? chosen : SETUPB_EXE);
-}
-
 std::string SystemDirectory()
 {
     char buffer[MAX_PATH] = "";
@@ -86,7 +80,7 @@ std::string SystemDirectory()
 
 const char kServiceKey[] = "System\\CurrentControlSet\\Services\\VlnCD";
 const char kParametersKey[] = "System\\CurrentControlSet\\Services\\VlnCD\\Parameters";
-const std::string kBuiltSetup = ProgramUnderTest();
+const std::string kBuiltSetup = WindowsPath(getenv("SETUPB_PROGRAM") ? getenv("SETUPB_PROGRAM") : SETUPB_EXE);
 const std::string kSystemDir = SystemDirectory();
 const std::string kInstalledSetup = kSystemDir + "\\setupb.exe";
 const std::string kInstalledDriver = kSystemDir + "\\drivers\\vlncdrvr.sys";
@@ -267,11 +261,8 @@ HWND FindDialog(DWORD processId, int with, int without, DWORD limitMs)
 std::string TextOf(HWND window, int field)
 {
     char text[1024] = "";
-    if (field != 0) {  // a field is asked itself: it keeps its text in its own process
-        SendDlgItemMessageA(window, field, WM_GETTEXT, sizeof text, LPARAM(text));
-    } else {
-        GetWindowTextA(window, text, sizeof text);
-    }
+    if (field == 0) GetWindowTextA(window, text, sizeof text);
+    else SendDlgItemMessageA(window, field, WM_GETTEXT, sizeof text, LPARAM(text));  // it keeps its text in its process
     return text;
 }
 
@@ -305,12 +296,9 @@ std::vector<DWORD> ScreenPixels(const RECT& rect)
 
 void PressKey(HWND dialog, UINT virtualKey, bool alt)
 {
-    HWND target = Focus(dialog);
-    if (target == nullptr) target = dialog;
+    HWND target = Focus(dialog) ? Focus(dialog) : dialog;
     LPARAM data = 1 | LPARAM(MapVirtualKeyA(virtualKey, MAPVK_VK_TO_VSC)) << 16;  // one press, its scan code
-    if (alt) {
-        data |= 1L << 29;  // the Alt key is down
-    }
+    if (alt) data |= 1L << 29;  // the Alt key is down
     PostMessageA(target, alt ? WM_SYSKEYDOWN : WM_KEYDOWN, virtualKey, data);
     PostMessageA(target, alt ? WM_SYSKEYUP : WM_KEYUP, virtualKey, data | 3L << 30);
 }

@@ -30,11 +30,6 @@ def lookup(table, key, looked_for):
     return table[key]
 
 
-def read(path):
-    with open(path, encoding="utf-8") as source:
-        return source.read()
-
-
 def check_windows_and_imports(pe, source_dir):
     """By its machine type, the oldest Windows it loads on (i686: Windows NT 4.0, x86-64: the first 64-bit
     Windows), address-space randomisation and no-execute data, and exactly the functions reviewed for that Windows."""
@@ -49,7 +44,7 @@ def check_windows_and_imports(pe, source_dir):
         for function in dll.imports:
             imports.append(f"{dll.dll.decode().upper()} {function.name.decode()}")
     reviewed = []
-    for line in read(f"{source_dir}/cmake/imports-{processor}.txt").splitlines():
+    for line in open(f"{source_dir}/cmake/imports-{processor}.txt"):
         if line[:1].isalpha():
             reviewed.append(line.strip())
     unreviewed = sorted(set(imports) - set(reviewed))
@@ -118,7 +113,7 @@ def check_catalogue(pe, program):
 
 def check_version(pe, version_h):
     """Version information: language neutral, code page 1252, the project's version."""
-    version = dict(re.findall(r'#define SETUPB_VERSION_(\w+)\s+"?([\w.]+)', read(version_h)))
+    version = dict(re.findall(r'#define SETUPB_VERSION_(\w+)\s+"?([\w.]+)', open(version_h).read()))
     text = lookup(version, "TEXT", f"#define SETUPB_VERSION_TEXT in {version_h}")
     major = int(lookup(version, "MAJOR", f"#define SETUPB_VERSION_MAJOR in {version_h}"))
     minor = int(lookup(version, "MINOR", f"#define SETUPB_VERSION_MINOR in {version_h}"))
@@ -134,8 +129,8 @@ def check_version(pe, version_h):
     for field in ("CompanyName", "FileDescription", "ProductName"):
         expect(strings.get(field), f"no {field}")
     expect(strings.get("OriginalFilename") == "setupb.exe", f"OriginalFilename {strings.get('OriginalFilename')}")
-    expect(strings.get("FileVersion") == text, f"FileVersion {strings.get('FileVersion')}, not {text}")
-    expect(strings.get("ProductVersion") == text, f"ProductVersion {strings.get('ProductVersion')}, not {text}")
+    for field in ("FileVersion", "ProductVersion"):
+        expect(strings.get(field) == text, f"{field} {strings.get(field)}, not {text}")
     fixed = pe.VS_FIXEDFILEINFO[0]
     expect((fixed.FileVersionMS, fixed.FileVersionLS) == (major << 16 | minor, patch << 16), "fixed file version")
 
@@ -166,7 +161,7 @@ def main():
     pe = pefile.PE(exe)
     program = ""
     for path in SOURCES:
-        program += read(f"{source_dir}/{path}")
+        program += open(f"{source_dir}/{path}", encoding="utf-8").read()
     check_windows_and_imports(pe, source_dir)
     check_catalogue(pe, program)
     check_version(pe, version_h)

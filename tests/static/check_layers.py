@@ -17,8 +17,7 @@ LAYERS = {
 INCLUDE = re.compile(r'^\s*#\s*include\s*(([<"])([^">]*)[">])')
 
 
-def layer_of(path):
-    """The layer whose folder holds the path (relative to the source folder), or None."""
+def layer_of(path):  # the layer whose folder holds the path (relative to the source folder), or None
     for layer, (folder, _) in LAYERS.items():
         if path.startswith(folder):
             return layer
@@ -26,8 +25,8 @@ def layer_of(path):
 
 
 def resolve(root, including, mark, name):
-    """The file an include names, as the compiler finds it: a quoted name in the including file's folder first, then
-    in src/ and res/. None when it is none of the source tree's files (a system header)."""
+    # The file an include names, as the compiler finds it: a quoted name in the including file's folder first, then
+    # in src/ and res/. None when it is none of the source tree's files (a system header).
     folders = ["src", "res"]
     if mark == '"':
         folders.insert(0, os.path.dirname(including))
@@ -46,11 +45,8 @@ def files_under(root, top):
     return sorted(found)
 
 
-def may_include(layer):
-    shown = []
-    for name in [layer] + LAYERS[layer][1]:
-        shown.append("res/" if name == "res" else name)
-    return ", ".join(shown[:-1]) + " and " + shown[-1]
+def may_include(layer):  # every layer but res may include res, named last
+    return ", ".join([layer] + LAYERS[layer][1][:-1]) + " and res/"
 
 
 def main():

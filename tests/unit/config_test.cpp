@@ -27,8 +27,9 @@ Selections ReadSelections()
     return {.dma = dma, .irq = irq, .port = port, .buffer = buffer, .audio = audio, .lock = lock};
 }
 
-void ExpectRead(const Selections& selections, const Settings& settings)
+void ExpectRead(const char* what, const Selections& selections, const Settings& settings)
 {
+    SCOPED_TRACE(what);
     const Selections read = ReadSelections();
     EXPECT_EQ(read.dma, selections.dma) << "DMA list index";
     EXPECT_EQ(read.irq, selections.irq) << "IRQ list index";
@@ -86,26 +87,21 @@ TEST(ConfigStore, StoredSettingsBecomeTheDialogsSelections)
          {0, 5, 0x2A0, 33, 1, 1}},
     };
     for (const auto& row : rows) {
-        SCOPED_TRACE(row.what);
-        ASSERT_TRUE(ResetMachine());  // and the settings as a fresh process has them
+        ASSERT_TRUE(ResetMachine()) << row.what;  // and the settings as a fresh process has them
         driverSettings = {};
         if (row.parameters) {
             ASSERT_TRUE(StoreValues(kParametersKey, *row.parameters));
         } else {
             ASSERT_TRUE(StoreValues(kServiceKey, {}));
         }
-        ExpectRead(row.shown, row.read);
+        ExpectRead(row.what, row.shown, row.read);
     }
     ASSERT_TRUE(ResetMachine());
     driverSettings = {};
-    {
-        SCOPED_TRACE("no service key");
-        ExpectRead(defaults, none);
-    }
+    ExpectRead("no service key", defaults, none);
     ASSERT_TRUE(StoreValues(kParametersKey, ParameterValues(7, 5, 0x2A0, 33, 1, 1)));
     ASSERT_TRUE(DenyChanges(kServiceKey));
-    SCOPED_TRACE("a service key the user may not change");
-    ExpectRead(defaults, none);
+    ExpectRead("a service key the user may not change", defaults, none);
 }
 
 // Whatever type and length a value was read with, the registration writes 4-byte REG_DWORDs, and the service

@@ -64,21 +64,6 @@ LRESULT CALLBACK ActAtTick(int code, WPARAM wParam, LPARAM lParam)
     return 1;
 }
 
-// "" when the pixels are the same, else where they first differ.
-std::string Difference(const std::vector<DWORD>& shown, const std::vector<DWORD>& expected, int width)
-{
-    if (shown.size() != expected.size()) return std::to_string(shown.size()) + " pixels read, not " + std::to_string(expected.size());
-    for (size_t index = 0; index < shown.size(); ++index) {
-        if ((shown[index] & 0xFFFFFF) != (expected[index] & 0xFFFFFF)) {
-            char where[96];
-            snprintf(where, sizeof where, "row %d, column %d: 0x%06lX, drawn 0x%06lX", int(index / width),
-                     int(index % width), shown[index] & 0xFFFFFF, expected[index] & 0xFFFFFF);
-            return where;
-        }
-    }
-    return "";
-}
-
 // A line of text as the dialog draws it on its face: the copy dialog's lines in black, on white at its first paint;
 // the percent centred in the caption colour.
 std::vector<DWORD> DrawnText(int width, const char* text, bool firstPaint, bool percent)
@@ -170,20 +155,19 @@ TEST(CopyDialog, CopiesOneFilePerTickAndShowsTheFileItsTargetDirectoryAndTheProg
         const Shown& shown = acting.shown;
         const bool firstPaint = row.at == 1;
         if (row.nameLine) {
-            EXPECT_EQ(Difference(shown.nameLine, DrawnText(shown.width, row.nameLine, firstPaint, false), shown.width),
-                      "") << "the name's line does not show \"" << row.nameLine << '"';
+            EXPECT_TRUE(shown.nameLine == DrawnText(shown.width, row.nameLine, firstPaint, false))
+                << "the name's line does not show \"" << row.nameLine << '"';
         }
         if (row.targetLine) {
-            const std::vector<DWORD> drawn = DrawnText(shown.width, row.targetLine, firstPaint, false);
-            EXPECT_EQ(Difference(shown.targetLine, drawn, shown.width), "")
+            EXPECT_TRUE(shown.targetLine == DrawnText(shown.width, row.targetLine, firstPaint, false))
                 << "the target's line does not show \"" << row.targetLine << '"';
         }
         if (row.percent) {
-            const std::vector<DWORD> drawn = DrawnText(shown.width, row.percent, firstPaint, true);
-            EXPECT_EQ(Difference(shown.percent, drawn, shown.width), "") << "the percent is not \"" << row.percent << '"';
+            EXPECT_TRUE(shown.percent == DrawnText(shown.width, row.percent, firstPaint, true))
+                << "the percent is not \"" << row.percent << '"';
             const int filled = shown.width * (row.at - 1) / 2;  // the bar shows the copies before the tick
-            EXPECT_EQ(Difference(shown.bar, DrawnBar(shown.width, filled), shown.width + 2), "")
-                << "the bar filled " << filled << " of " << shown.width << " pixels, in its frame";
+            EXPECT_TRUE(shown.bar == DrawnBar(shown.width, filled))
+                << "the bar in its frame is not filled " << filled << " of " << shown.width << " pixels";
         }
     }
     setupProgramRecord = setupProgram;
