@@ -94,11 +94,10 @@ void OnCopyStep(HWND dialog, WPARAM requestedStep)
     }
 }
 
-INT_PTR OnSysCommand(HWND dialog, WPARAM command)
+// The timer and the brush go with the dialog's window, once the dialog has
+// really ended: a close it does not end on leaves both in place.
+void OnDestroy(HWND dialog)
 {
-    if (command != SC_CLOSE) {
-        return FALSE;
-    }
     if (copyTimerId != 0) {
         KillTimer(dialog, copyTimerId);
         copyTimerId = 0;
@@ -107,7 +106,6 @@ INT_PTR OnSysCommand(HWND dialog, WPARAM command)
         DeleteObject(progressBrush);
         progressBrush = nullptr;
     }
-    return EndDialogOnClose(dialog, command);
 }
 
 // Paints the two lines, the bar and the percentage of a step.
@@ -200,7 +198,10 @@ INT_PTR CALLBACK CopyProgressDialog(HWND dialog, UINT message, WPARAM wParam, LP
         }
         return FALSE;
     case WM_SYSCOMMAND:
-        return OnSysCommand(dialog, wParam);
+        return EndDialogOnClose(dialog, wParam);
+    case WM_DESTROY:
+        OnDestroy(dialog);
+        return FALSE;
     case WM_PAINT:
         PaintCopyProgress(dialog, progressBrush, copyStep.GetStep());
         return FALSE;

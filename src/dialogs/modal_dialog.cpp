@@ -40,7 +40,9 @@ void PostCloseRequest(HWND dialog, Outcome outcome)
 
 INT_PTR EndDialogOnClose(HWND dialog, WPARAM command)
 {
-    if (command != SC_CLOSE) {
+    // The window system keeps the four low bits for itself (0xF063 is a
+    // double-click on the window-menu icon): only the rest names the command.
+    if ((command & 0xFFF0) != SC_CLOSE) {
         return FALSE;
     }
     // Once the dialog has asked to close, its own outcome stands, whatever

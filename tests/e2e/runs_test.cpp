@@ -2,7 +2,6 @@
 // leaving its dialogs, registry steps over an earlier installation, what its dialogs show in each language.
 #include <gtest/gtest.h>
 
-#include <stdio.h>
 #include <stdlib.h>
 
 #include <map>
@@ -15,82 +14,144 @@ namespace {
 
 using namespace harness;
 
-const char kTitle[] = "VELNARI Device Driver Setup", kDriver[] = "driver on the diskette";
+const char kTitle[] = "VELNARI Device Driver Setup";
+const char kDriver[] = "driver on the diskette";
 const RunEnd kRestart = {kTitle, "The changes you have made will not take effedt until the computer is restarted.",
                          Icon::Information, 0};
 const RunEnd kFailed = {kTitle, "Failed to install the VELNARI adapter.", Icon::Exclamation, 1};
-
-// Renamed: A:\install.exe, no setupb.exe beside it; Glued: the tail right after the quoted name (the runtime's rule
-// would lose it); Wow64: the i686 build on the diskette of a 64-bit Windows.
-enum class From { Disk, System, Renamed, Glued, Wow64 };
 const char kI686Setup[] = SETUPB_I686_EXE;
-// Closed, MenuClosed: the settings dialog closed from outside during Setup (lParam 0, or the mouse position).
-enum class At { Nothing, New, Enter, Setup, Cancel, AltF4, MenuClose, Held, Gone, CopyCancel, CopyAltF4,
-                Closed, MenuClosed };
-// question: the answer to the driver-present question, which is asked exactly when given; settings: what is done in
-// the settings dialog (Held: the setup target, Gone: the driver file), shown exactly when given.
-const struct RunRow {
+// The close a program other than setupb.exe asks for: WM_SYSCOMMAND SC_CLOSE. The window system keeps the four low
+// bits of the command for itself: a double-click on the window-menu icon sends SC_CLOSE | 3.
+constexpr WPARAM kCloseWithLowBits = SC_CLOSE | 3;
+
+// Where the program starts from. SystemDir: the installed setupb.exe, its path in capitals; Renamed: A:\install.exe,
+// no setupb.exe beside it; Glued: the tail right after the quoted name (the runtime's rule would lose it); Wow64: the
+// i686 build on the diskette of a 64-bit Windows.
+enum class From { Diskette, SystemDir, Renamed, Glued, Wow64 };
+// The screen position of a mouse click in the dialog's window menu, as WM_SYSCOMMAND's lParam carries it.
+LPARAM MenuClick(HWND dialog)
+{
+    RECT rect = {};
+    GetWindowRect(dialog, &rect);
+    return MAKELPARAM(rect.left + 12, rect.top + 8);
+}
+
+// What a person or another program does in a dialog.
+using Action = void (*)(Process& setup, HWND dialog);
+void PressEnter(Process&, HWND dialog) { PressKey(dialog, VK_RETURN); }  // Current, or Setup
+void PressAltF4(Process&, HWND dialog) { PressKey(dialog, VK_F4, true); }
+void ClickNew(Process&, HWND dialog) { Click(dialog, IDB_INIT_NEW); }
+void ClickSetup(Process&, HWND dialog) { Click(dialog, IDB_SET_SETUP); }
+void ClickCancel(Process&, HWND dialog) { Click(dialog, IDB_CANCEL); }
+// Close in the window menu: the mouse position in lParam.
+void MenuClose(Process&, HWND dialog) { PostMessageA(dialog, WM_SYSCOMMAND, SC_CLOSE, MenuClick(dialog)); }
+void LowBitsClose(Process&, HWND dialog) { PostMessageA(dialog, WM_SYSCOMMAND, kCloseWithLowBits, 0); }
+void RefusedThenClosed(Process& setup, HWND settings)  // Setup refused, then a close from another program
+{
+    ASSERT_TRUE(Paste(settings, IDE_SET_PORT, ""));
+    Click(settings, IDB_SET_SETUP);
+    ASSERT_EQ(MessagesShown(setup, settings).title, "Input value error");
+    PostMessageA(settings, WM_SYSCOMMAND, SC_CLOSE, 0);
+}
+// Setup clicked while the program is held: what is posted or queued meanwhile is read as soon as the copy dialog is
+// open, before its first timer tick, or, where nothing is copied, right after the registration. Space presses the
+// copy dialog's focused Cancel.
+template <typename Then>
+void DuringSetup(Process& setup, HWND settings, Then then)
+{
+    ASSERT_TRUE(setup.Hold());
+    Click(settings, IDB_SET_SETUP);
+    then();
+    setup.Release();
+}
+void CopyCancel(Process& setup, HWND settings) { DuringSetup(setup, settings, [] { QueueKey(VK_SPACE); }); }
+void CopyAltF4(Process& setup, HWND settings) { DuringSetup(setup, settings, [] { QueueKey(VK_F4, true); }); }
+// A close from another program posted to the settings dialog, with lParam 0, or as the taskbar's Close.
+void ClosedDuringSetup(Process& setup, HWND settings)
+{
+    DuringSetup(setup, settings, [&] { PostMessageA(settings, WM_SYSCOMMAND, SC_CLOSE, 0); });
+}
+void MenuClosedDuringSetup(Process& setup, HWND settings)
+{
+    DuringSetup(setup, settings, [&] { MenuClose(setup, settings); });
+}
+
+// What another program does once the settings dialog is up.
+enum class Obstacle { None, SetupTargetHeld, DriverFileGone };
+enum class Copied { Nothing, SetupOnly, Both };
+
+struct RunRow {
     const char* name;
-    From from;
-    const char* tail;
-    bool driverOnDisk, driverInstalled;
-    At question, settings;
+    From from = From::Diskette;
+    const char* tail = "";
+    bool driverOnDiskette = true;
+    bool driverInstalled = false;
+    Action question = nullptr;  // the driver-present question is asked exactly when answered
+    Action settings = nullptr;  // the settings dialog is shown exactly when something is done in it
+    Obstacle obstacle = Obstacle::None;
     RunEnd end;  // the settings are stored exactly when the exit code is 0
-    int setupCopied, driverCopied;
-} kRuns[] = {
-    {"a first installation, Enter presses Setup", From::Disk, "", 1, 0, At::Nothing, At::Enter, kRestart, 1, 1},
-    {"Enter answers Current: installed files stay", From::Disk, "", 1, 1, At::Enter, At::Setup, kRestart, 0, 0},
-    {"New replaces the installed files", From::Disk, "", 1, 1, At::New, At::Setup, kRestart, 1, 1},
-    {"Cancel at the question", From::Disk, "", 1, 1, At::Cancel, At::Nothing, Silent(2), 0, 0},
-    {"Alt+F4 at the question", From::Disk, "", 1, 1, At::AltF4, At::Nothing, Silent(2), 0, 0},
-    {"system directory reconfigures", From::System, "", 0, 1, At::Nothing, At::Setup, kRestart, 0, 0},
-    {"system directory, no driver", From::System, "", 0, 0, At::Nothing, At::Nothing, kFailed, 0, 0},
-    {"diskette without the driver file", From::Disk, "", 0, 0, At::Nothing, At::Nothing, kFailed, 0, 0},
-    {"renamed, no setupb.exe beside it", From::Renamed, "", 1, 0, At::Nothing, At::Nothing, kFailed, 0, 0},
-    {"renamed, \"1\"", From::Renamed, "1", 1, 0, At::Nothing, At::Nothing, Silent(1), 0, 0},
-    {"\"1\" replaces installed files unasked", From::Disk, "1", 1, 1, At::Nothing, At::Setup, Silent(0), 1, 1},
-    {"\"2\" reconfigures", From::System, "2", 0, 1, At::Nothing, At::Setup, Silent(0), 0, 0},
-    {"Cancel in the settings dialog", From::Disk, "", 1, 0, At::Nothing, At::Cancel, Silent(2), 0, 0},
-    {"Alt+F4 in the settings dialog", From::Disk, "", 1, 0, At::Nothing, At::AltF4, Silent(2), 0, 0},
-    {"Close in its window menu", From::Disk, "", 1, 0, At::Nothing, At::MenuClose, Silent(2), 0, 0},
-    {"Cancel in the copy dialog", From::Disk, "", 1, 0, At::Nothing, At::CopyCancel, Silent(2), 0, 0},
-    {"Alt+F4 in the copy dialog", From::Disk, "", 1, 0, At::Nothing, At::CopyAltF4, Silent(2), 0, 0},
-    {"setup target held open", From::Disk, "", 1, 0, At::Nothing, At::Held, kFailed, 0, 0},
-    {"driver file gone during the run", From::Disk, "", 1, 0, At::Nothing, At::Gone, kFailed, 1, 0},
-    {"\"2\" right after the quoted name", From::Glued, "2", 1, 1, At::Nothing, At::Nothing, Silent(2), 0, 0},
-    {"closed from outside while copying", From::Disk, "", 1, 0, At::Nothing, At::Closed, kRestart, 1, 1},
-    {"closed from the taskbar while copying, \"1\"", From::Disk, "1", 1, 0, At::Nothing, At::MenuClosed, Silent(0), 1,
-     1},
-    {"closed from the taskbar while registering, \"2\"", From::System, "2", 0, 1, At::Nothing, At::MenuClosed,
-     Silent(0), 0, 0},
-    {"the i686 build on 64-bit Windows", From::Wow64, "", 1, 0, At::Nothing, At::Nothing, kFailed, 0, 0},
-    {"the i686 build on 64-bit Windows, \"1\"", From::Wow64, "1", 1, 0, At::Nothing, At::Nothing, Silent(2), 0, 0},
+    Copied copied = Copied::Nothing;
+};
+const RunRow kRuns[] = {
+    {.name = "a first installation, Enter presses Setup", .settings = PressEnter, .end = kRestart,
+     .copied = Copied::Both},
+    {.name = "Enter answers Current: installed files stay", .driverInstalled = true, .question = PressEnter,
+     .settings = ClickSetup, .end = kRestart},
+    {.name = "New replaces the installed files", .driverInstalled = true, .question = ClickNew,
+     .settings = ClickSetup, .end = kRestart, .copied = Copied::Both},
+    {.name = "Cancel at the question", .driverInstalled = true, .question = ClickCancel, .end = Silent(2)},
+    {.name = "Alt+F4 at the question", .driverInstalled = true, .question = PressAltF4, .end = Silent(2)},
+    {.name = "system directory reconfigures", .from = From::SystemDir, .driverOnDiskette = false,
+     .driverInstalled = true, .settings = ClickSetup, .end = kRestart},
+    {.name = "system directory, no driver", .from = From::SystemDir, .driverOnDiskette = false, .end = kFailed},
+    {.name = "diskette without the driver file", .driverOnDiskette = false, .end = kFailed},
+    {.name = "renamed, no setupb.exe beside it", .from = From::Renamed, .end = kFailed},
+    {.name = "renamed, \"1\"", .from = From::Renamed, .tail = "1", .end = Silent(1)},
+    {.name = "\"1\" replaces installed files unasked", .tail = "1", .driverInstalled = true,
+     .settings = ClickSetup, .end = Silent(0), .copied = Copied::Both},
+    {.name = "\"2\" reconfigures", .from = From::SystemDir, .tail = "2", .driverOnDiskette = false,
+     .driverInstalled = true, .settings = ClickSetup, .end = Silent(0)},
+    {.name = "Cancel in the settings dialog", .settings = ClickCancel, .end = Silent(2)},
+    {.name = "Alt+F4 in the settings dialog", .settings = PressAltF4, .end = Silent(2)},
+    {.name = "Close in its window menu", .settings = MenuClose, .end = Silent(2)},
+    {.name = "a close with the low bits set", .settings = LowBitsClose, .end = Silent(2)},
+    {.name = "closed from outside after a refused Setup", .settings = RefusedThenClosed, .end = Silent(2)},
+    {.name = "Cancel in the copy dialog", .settings = CopyCancel, .end = Silent(2)},
+    {.name = "Alt+F4 in the copy dialog", .settings = CopyAltF4, .end = Silent(2)},
+    {.name = "setup target held open", .settings = ClickSetup, .obstacle = Obstacle::SetupTargetHeld,
+     .end = kFailed},
+    {.name = "driver file gone during the run", .settings = ClickSetup, .obstacle = Obstacle::DriverFileGone,
+     .end = kFailed, .copied = Copied::SetupOnly},
+    {.name = "\"2\" right after the quoted name", .from = From::Glued, .tail = "2", .driverInstalled = true,
+     .end = Silent(2)},
+    {.name = "closed from outside while copying", .settings = ClosedDuringSetup, .end = kRestart,
+     .copied = Copied::Both},
+    {.name = "closed from outside while copying, the copy fails", .settings = ClosedDuringSetup,
+     .obstacle = Obstacle::SetupTargetHeld, .end = kFailed},
+    {.name = "closed from the taskbar while copying, \"1\"", .tail = "1", .settings = MenuClosedDuringSetup,
+     .end = Silent(0), .copied = Copied::Both},
+    {.name = "closed from the taskbar while registering, \"2\"", .from = From::SystemDir, .tail = "2",
+     .driverOnDiskette = false, .driverInstalled = true, .settings = MenuClosedDuringSetup, .end = Silent(0)},
+    {.name = "the i686 build on 64-bit Windows", .from = From::Wow64, .end = kFailed},
+    {.name = "the i686 build on 64-bit Windows, \"1\"", .from = From::Wow64, .tail = "1", .end = Silent(2)},
 };
 void PrintTo(const RunRow& row, std::ostream* out) { *out << row.name; }
 
-// What a person does in a dialog. What is done during Setup (to the copy dialog, a key that waits in the input queue;
-// to the settings dialog, a close posted) is done while the program is held at Setup: it is read as soon as the copy
-// dialog is open, before its first timer tick, or right after the registration.
-void Act(Process& setup, HWND dialog, At at)
+// The folder A: stands for, laid out for the row; the program to start.
+std::string PrepareStart(const RunRow& row)
 {
-    const std::map<At, int> id = {{At::New, IDB_INIT_NEW}, {At::Cancel, IDB_CANCEL}};
-    RECT rect = {};
-    GetWindowRect(dialog, &rect);
-    const LPARAM mouse = at == At::MenuClose || at == At::MenuClosed ? MAKELPARAM(rect.left + 12, rect.top + 8) : 0;
-    if (at >= At::CopyCancel) {
-        ASSERT_TRUE(setup.Hold());
-        Click(dialog, IDB_SET_SETUP);
+    if (row.from == From::Renamed) {
+        EXPECT_TRUE(MoveFileA("A:\\setupb.exe", "A:\\install.exe"));
+        return "A:\\install.exe";
     }
-    if (at == At::Enter || at == At::AltF4) {
-        PressKey(dialog, at == At::Enter ? VK_RETURN : VK_F4, at == At::AltF4);
-    } else if (at == At::MenuClose || at == At::Closed || at == At::MenuClosed) {
-        PostMessageA(dialog, WM_SYSCOMMAND, SC_CLOSE, mouse);
-    } else if (at == At::CopyCancel || at == At::CopyAltF4) {
-        QueueKey(at == At::CopyAltF4 ? VK_F4 : VK_SPACE, at == At::CopyAltF4);  // Space presses the focused Cancel
-    } else {
-        Click(dialog, id.count(at) ? id.at(at) : IDB_SET_SETUP);  // Setup, also for a copy to fail
+    if (row.from == From::SystemDir) {  // a driver file beside the program: a copy that must not happen would show
+        EXPECT_TRUE(CopyFileA(kBuiltSetup.c_str(), kInstalledSetup.c_str(), FALSE));
+        EXPECT_TRUE(WriteBytes(kSystemDir + "\\vlncdrvr.sys", kDriver));
+        std::string program = kInstalledSetup;
+        CharUpperA(&program[0]);  // the system directory is recognised in any ASCII case
+        return program;
     }
-    at >= At::CopyCancel ? setup.Release() : void();
+    return "A:\\setupb.exe";
 }
 
 class EachWayOfStartingAndLeaving : public testing::TestWithParam<RunRow> {};
@@ -98,109 +159,172 @@ class EachWayOfStartingAndLeaving : public testing::TestWithParam<RunRow> {};
 TEST_P(EachWayOfStartingAndLeaving, EndsAsItShould)
 {
     const RunRow& row = GetParam();  // from a machine with nothing installed but a sibling that would start
-    ASSERT_TRUE(ResetMachine() && PrepareDiskette(row.driverOnDisk ? kDriver : nullptr) &&
-                WriteBytes(kInstalledSetup, "setup before") && StoreValues(SiblingKey(0), {{"Start", Dword(1)}}) &&
-                (row.from != From::Renamed || MoveFileA("A:\\setupb.exe", "A:\\install.exe")));
-    if (row.from == From::Wow64 && (!*kI686Setup || !CopyFileA(WindowsPath(kI686Setup).c_str(), "A:\\setupb.exe", 0))) {
-        GTEST_SKIP() << "runs in the win64 build's tests, where 32-bit Wine runs and the win32 build is there";
+    ASSERT_TRUE(ResetMachine());
+    ASSERT_TRUE(PrepareDiskette(row.driverOnDiskette ? kDriver : nullptr));
+    ASSERT_TRUE(WriteBytes(kInstalledSetup, "setup before"));
+    ASSERT_TRUE(StoreValues(SiblingKey(0), {{"Start", Dword(1)}}));
+    if (row.from == From::Wow64) {
+        const bool i686Built = *kI686Setup != '\0';
+        if (!i686Built || !CopyFileA(WindowsPath(kI686Setup).c_str(), "A:\\setupb.exe", FALSE)) {
+            GTEST_SKIP() << "runs in the win64 build's tests, where 32-bit Wine runs and the win32 build is there";
+        }
     }
-    std::string program = row.from == From::Renamed ? "A:\\install.exe" : "A:\\setupb.exe";
-    if (row.from == From::System) {  // a driver file beside the program: a copy that must not happen would show
-        ASSERT_TRUE(CopyFileA(kBuiltSetup.c_str(), kInstalledSetup.c_str(), FALSE) &&
-                    WriteBytes(kSystemDir + "\\vlncdrvr.sys", kDriver));
-        program = kInstalledSetup;
-        CharUpperA(&program[0]);  // the system directory is recognised in any ASCII case
+    const std::string program = PrepareStart(row);
+    if (row.driverInstalled) {
+        ASSERT_TRUE(WriteBytes(kInstalledDriver, "driver before"));
     }
-    ASSERT_TRUE(!row.driverInstalled || WriteBytes(kInstalledDriver, "driver before"));
-    const std::string setupBefore = ReadBytes(kInstalledSetup), driverBefore = ReadBytes(kInstalledDriver);
+    const std::string setupBefore = ReadBytes(kInstalledSetup);
+    const std::string driverBefore = ReadBytes(kInstalledDriver);
 
     Process setup;
-    ASSERT_TRUE(setup.StartLine(program, '"' + program + (row.from == From::Glued ? "\"" : "\" ") + row.tail));
-    if (row.question != At::Nothing) {
+    const char* afterName = row.from == From::Glued ? "\"" : "\" ";
+    ASSERT_TRUE(setup.StartLine(program, '"' + program + afterName + row.tail));
+    if (row.question) {
         HWND question = WaitDialog(setup.Id(), IDB_INIT_CURRENT);
         ASSERT_NE(question, nullptr) << "no driver-present question";
         EXPECT_EQ(ReadIcon(GetDlgItem(question, 0xFFFF)), Icon::Question);
         EXPECT_EQ(Focus(question), GetDlgItem(question, IDB_INIT_CURRENT));
-        Act(setup, question, row.question);
+        row.question(setup, question);
     }
     HANDLE held = INVALID_HANDLE_VALUE;  // by another program, without sharing
-    if (row.settings != At::Nothing) {
+    if (row.settings) {
         HWND settings = WaitDialog(setup.Id(), IDB_SET_SETUP);
         ASSERT_NE(settings, nullptr) << "no settings dialog";
         EXPECT_EQ(Focus(settings), GetDlgItem(settings, IDC_SET_DMA_LIST));
         Type(settings, IDE_SET_PORT, "");  // the focus on a field: a focused list would swallow Alt+F4
-        if (row.settings == At::Held) {
+        if (row.obstacle == Obstacle::SetupTargetHeld) {
             held = CreateFileA(kInstalledSetup.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_ALWAYS, 0, nullptr);
         }
-        ASSERT_TRUE(Barrier(settings) && (row.settings != At::Gone || DeleteFileA("A:\\vlncdrvr.sys")));
-        ASSERT_NO_FATAL_FAILURE(Act(setup, settings, row.settings));
+        if (row.obstacle == Obstacle::DriverFileGone) {
+            ASSERT_TRUE(DeleteFileA("A:\\vlncdrvr.sys"));
+        }
+        ASSERT_TRUE(Barrier(settings));
+        ASSERT_NO_FATAL_FAILURE(row.settings(setup, settings));
     }
     const RunEnd end = FollowToEnd(setup);
     CloseHandle(held);
     EXPECT_EQ(end, row.end);
+
     const bool done = row.end.exitCode == 0;  // then the defaults shown are stored, a boot-start kernel driver created
     EXPECT_EQ(ReadKey(kServiceKey).has_value(), done);
     EXPECT_EQ(ReadKey(kParametersKey), done ? Key(ParameterValues(5, 10, 0x300, 20, 0, 0)) : std::nullopt);
-    const ServiceConfig s = QueryService().value_or(ServiceConfig{});
-    EXPECT_EQ(std::to_string(s.type) + s.image + std::to_string(s.start) + std::to_string(s.errorControl) + s.group,
-              done ? "1System32\\Drivers\\VLNCDRVR.SYS01SCSI CDROM Class" : "000");
-    EXPECT_EQ(ReadKey(SiblingKey(0)), Key(Values{{"Start", Dword(done ? 4 : 1)}}));
+    const std::optional<ServiceConfig> service = QueryService();
+    EXPECT_EQ(service.has_value(), done) << "the VlnCD service";
+    if (done && service) {
+        EXPECT_EQ(service->type, DWORD(SERVICE_KERNEL_DRIVER));
+        EXPECT_EQ(service->start, DWORD(SERVICE_BOOT_START));
+        EXPECT_EQ(service->errorControl, DWORD(SERVICE_ERROR_NORMAL));
+        EXPECT_EQ(service->image, "System32\\Drivers\\VLNCDRVR.SYS");
+        EXPECT_EQ(service->group, "SCSI CDROM Class");
+    }
+    const DWORD siblingStart = done ? 4 : 1;
+    EXPECT_EQ(ReadKey(SiblingKey(0)), Key(Values{{"Start", Dword(siblingStart)}}));
     EXPECT_EQ(ReadBytes("C:\\windows\\syswow64\\setupb.exe"), "<missing>");
-    EXPECT_TRUE(ReadBytes(kInstalledSetup) == (row.setupCopied ? ReadBytes(kBuiltSetup) : setupBefore));
-    EXPECT_EQ(ReadBytes(kInstalledDriver), row.driverCopied ? kDriver : driverBefore);
+    const bool setupCopied = row.copied != Copied::Nothing;
+    const bool driverCopied = row.copied == Copied::Both;
+    EXPECT_TRUE(ReadBytes(kInstalledSetup) == (setupCopied ? ReadBytes(kBuiltSetup) : setupBefore))
+        << "the installed setupb.exe, copied: " << setupCopied;
+    EXPECT_EQ(ReadBytes(kInstalledDriver), driverCopied ? kDriver : driverBefore);
 }
 
 INSTANTIATE_TEST_SUITE_P(Runs, EachWayOfStartingAndLeaving, testing::ValuesIn(kRuns));  // named by PrintTo
 
-RunEnd SetUpInstalled(const char* tail)  // "1" from the diskette, else from the system directory; presses Setup
+// Presses Setup in a run from the diskette ("1") or from the system directory; when closedWhileCopying, a close from
+// another program reaches the settings dialog while the copy dialog runs.
+RunEnd SetUpInstalled(const char* tail, bool closedWhileCopying)
 {
     Process setup;
-    const bool started = setup.Start(tail[0] == '1' ? "A:\\setupb.exe" : kInstalledSetup, tail);
-    PressKey(started ? WaitDialog(setup.Id(), IDB_SET_SETUP) : nullptr, VK_RETURN);
+    const bool fromDiskette = tail[0] == '1';
+    HWND settings = nullptr;
+    if (setup.Start(fromDiskette ? "A:\\setupb.exe" : kInstalledSetup, tail)) {
+        settings = WaitDialog(setup.Id(), IDB_SET_SETUP);
+    }
+    if (!closedWhileCopying) {
+        PressKey(settings, VK_RETURN);
+        return FollowToEnd(setup);
+    }
+    EXPECT_TRUE(setup.Hold());
+    Click(settings, IDB_SET_SETUP);
+    PostMessageA(settings, WM_SYSCOMMAND, SC_CLOSE, 0);
+    setup.Release();
     return FollowToEnd(setup);
+}
+
+// An earlier installation as the program leaves one (files, keys, the service), with values no run writes: a
+// service type of 7, a 1-byte buffer size, siblings that would start.
+bool LayOutEarlierInstallation(const std::string (&siblings)[3])
+{
+    Values service = ServiceValues();
+    service["Type"] = Dword(7);
+    Values parameters = ParameterValues(6, 9, 0x2A0, 33, 1, 1);
+    parameters["BufferSize"] = {REG_BINARY, "\x21"};
+    const Values wouldStart = {{"Start", Dword(1)}};
+    bool laidOut = ResetMachine() && PrepareDiskette(kDriver) && WriteBytes(kInstalledDriver, kDriver);
+    laidOut = laidOut && CopyFileA(kBuiltSetup.c_str(), kInstalledSetup.c_str(), FALSE);
+    laidOut = laidOut && StoreValues(kServiceKey, service) && StoreValues(kParametersKey, parameters);
+    for (const std::string& sibling : siblings) laidOut = laidOut && StoreValues(sibling, wouldStart);
+    const SC_HANDLE created = CreateServiceA(Service().manager, "VlnCD", "VlnCD", SERVICE_ALL_ACCESS,
+        SERVICE_KERNEL_DRIVER, SERVICE_BOOT_START, SERVICE_ERROR_NORMAL, "System32\\Drivers\\VLNCDRVR.SYS",
+        "SCSI CDROM Class", nullptr, nullptr, nullptr, nullptr);
+    return CloseServiceHandle(created) && laidOut;
 }
 
 // Setup over an earlier installation writes the service key, Parameters and each sibling in turn, in every
 // run mode; a step that fails ends the run with its status after the steps before it, told by hand only.
 TEST(Runs, RegistryStepsOverAnInstallationEndAtTheFirstThatFailsWithItsStatus)
 {
-    const std::string keys[] = {kServiceKey, kParametersKey, SiblingKey(0), SiblingKey(1), SiblingKey(2)};
-    enum How { Denied, EightBytes, Marked };  // the key denied, its Start 8 bytes long, the service marked for deletion
-    // failing: in keys[], 5 for none; the keys before it are written. By hand or for an installer: the same status.
-    const struct { const char* what; int failing; How how; const char* tail; DWORD exitCode; } faults[] = {
-        {"nothing in the way, installed again", 5, Denied, "1", ERROR_SUCCESS},
-        {"service key denied", 0, Denied, "", ERROR_ACCESS_DENIED},
-        {"Parameters denied", 1, Denied, "1", ERROR_ACCESS_DENIED},
-        {"second sibling denied", 3, Denied, "2", ERROR_ACCESS_DENIED},
-        {"second sibling's Start of 8 bytes", 3, EightBytes, "", ERROR_MORE_DATA},
-        {"service marked for deletion", 2, Marked, "1", ERROR_SERVICE_MARKED_FOR_DELETE},
-        {"service marked for deletion", 2, Marked, "", ERROR_SERVICE_MARKED_FOR_DELETE}};
-    for (const auto& fault : faults) {
-        SCOPED_TRACE(std::string(fault.what) + ", tail \"" + fault.tail + "\"");
-        // An earlier installation as the program leaves one (files, keys, the service), with values no run writes: a
-        // service type of 7, a 1-byte buffer size, siblings that would start.
-        Values service = ServiceValues(), parameters = ParameterValues(6, 9, 0x2A0, 33, 1, 1);
-        service["Type"] = Dword(7), parameters["BufferSize"] = {REG_BINARY, "\x21"};
-        const Values start = {{"Start", Dword(1)}}, off = {{"Start", Dword(4)}};
-        const Values eightBytes = {{"Start", {REG_BINARY, "12345678"}}};
-        Key before[5], written[5] = {ServiceValues(), ParameterValues(6, 9, 0x2A0, 33, 1, 1), off, off, off};
-        ASSERT_TRUE(ResetMachine() && PrepareDiskette(kDriver) && WriteBytes(kInstalledDriver, kDriver) &&
-                    CopyFileA(kBuiltSetup.c_str(), kInstalledSetup.c_str(), FALSE) && StoreValues(kServiceKey, service)
-                    && StoreValues(kParametersKey, parameters) && StoreValues(keys[2], start) &&
-                    StoreValues(keys[3], start) && StoreValues(keys[4], start));
-        ASSERT_TRUE(CloseServiceHandle(CreateServiceA(Service().manager, "VlnCD", "VlnCD", SERVICE_ALL_ACCESS,
-            SERVICE_KERNEL_DRIVER, SERVICE_BOOT_START, SERVICE_ERROR_NORMAL, "System32\\Drivers\\VLNCDRVR.SYS",
-            "SCSI CDROM Class", nullptr, nullptr, nullptr, nullptr)));
+    const std::string siblings[3] = {SiblingKey(0), SiblingKey(1), SiblingKey(2)};
+    const std::string keys[5] = {kServiceKey, kParametersKey, siblings[0], siblings[1], siblings[2]};
+    // The tail: "1" from the diskette, "" or "2" from the system directory. keysWritten: how many of keys[], in
+    // order, the run writes; the others stay as they were. By hand or for an installer: the same status.
+    // deniedKey: nobody may change it; eightByteStart: a sibling whose Start value is 8 bytes long.
+    const struct {
+        const char* what; const char* tail; int keysWritten; std::string deniedKey = ""; std::string eightByteStart = "";
+        bool servicePendingDeletion = false; bool closedWhileCopying = false; DWORD exitCode;
+    } rows[] = {
+        {.what = "nothing in the way, installed again", .tail = "1", .keysWritten = 5, .exitCode = ERROR_SUCCESS},
+        {.what = "service key denied", .tail = "", .keysWritten = 0, .deniedKey = kServiceKey,
+         .exitCode = ERROR_ACCESS_DENIED},
+        {.what = "Parameters denied", .tail = "1", .keysWritten = 1, .deniedKey = kParametersKey,
+         .exitCode = ERROR_ACCESS_DENIED},
+        {.what = "second sibling denied", .tail = "2", .keysWritten = 3, .deniedKey = siblings[1],
+         .exitCode = ERROR_ACCESS_DENIED},
+        {.what = "second sibling's Start of 8 bytes", .tail = "", .keysWritten = 3, .eightByteStart = siblings[1],
+         .exitCode = ERROR_MORE_DATA},
+        {.what = "service pending deletion", .tail = "1", .keysWritten = 2, .servicePendingDeletion = true,
+         .exitCode = ERROR_SERVICE_MARKED_FOR_DELETE},
+        {.what = "service pending deletion", .tail = "", .keysWritten = 2, .servicePendingDeletion = true,
+         .exitCode = ERROR_SERVICE_MARKED_FOR_DELETE},
+        {.what = "Parameters denied, service pending deletion", .tail = "", .keysWritten = 1,
+         .deniedKey = kParametersKey, .servicePendingDeletion = true, .exitCode = ERROR_ACCESS_DENIED},
+        {.what = "service key denied, closed from outside while copying", .tail = "1", .keysWritten = 0,
+         .deniedKey = kServiceKey, .closedWhileCopying = true, .exitCode = ERROR_ACCESS_DENIED},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(std::string(row.what) + ", tail \"" + row.tail + "\"");
+        ASSERT_TRUE(LayOutEarlierInstallation(siblings));
+        if (!row.deniedKey.empty()) {
+            ASSERT_TRUE(DenyChanges(row.deniedKey));
+        }
+        if (!row.eightByteStart.empty()) {
+            ASSERT_TRUE(StoreValues(row.eightByteStart, {{"Start", {REG_BINARY, "12345678"}}}));
+        }
         std::optional<Service> marked;  // its handle open across the run: the service, key and all, goes with it
-        ASSERT_TRUE(fault.failing == 5 || (fault.how == Denied       ? DenyChanges(keys[fault.failing])
-                                           : fault.how == EightBytes ? StoreValues(keys[fault.failing], eightBytes)
-                                                                     : DeleteService(marked.emplace().service)));
+        if (row.servicePendingDeletion) {
+            ASSERT_TRUE(DeleteService(marked.emplace().service));
+        }
+        Key before[5];
         for (int key = 0; key < 5; ++key) before[key] = ReadKey(keys[key]);
-        written[0]->insert(before[0]->begin(), before[0]->end());  // what the program does not write stays
-        const RunEnd failed = {kTitle, kFailed.text, Icon::Exclamation, fault.exitCode};
-        EXPECT_EQ(SetUpInstalled(fault.tail), *fault.tail ? Silent(fault.exitCode) : failed);
+        Values serviceWritten = *before[0];  // what the program does not write stays
+        for (const auto& [name, value] : ServiceValues()) serviceWritten[name] = value;
+        const Values off = {{"Start", Dword(4)}};
+        const Key written[5] = {serviceWritten, ParameterValues(6, 9, 0x2A0, 33, 1, 1), off, off, off};
+
+        const bool byHand = row.tail[0] == '\0';
+        const RunEnd failedByHand = {kTitle, kFailed.text, Icon::Exclamation, row.exitCode};
+        EXPECT_EQ(SetUpInstalled(row.tail, row.closedWhileCopying), byHand ? failedByHand : Silent(row.exitCode));
         for (int key = 0; key < 5; ++key) {
-            EXPECT_EQ(ReadKey(keys[key]), key < fault.failing ? written[key] : before[key]) << keys[key];
+            EXPECT_EQ(ReadKey(keys[key]), key < row.keysWritten ? written[key] : before[key]) << keys[key];
         }
     }
 }
@@ -216,19 +340,21 @@ const Shown kSettingsShows = {{0, TXT_PRODUCT_TITLE}, {IDT_SET_DESCRIPTION, TXT_
     {IDT_SET_BUFFER_LABEL, TXT_BUFFER_LABEL}, {IDB_SET_SETUP, TXT_SETUP_BUTTON}, {IDB_CANCEL, TXT_CANCEL_BUTTON}};
 const Shown kCopyShows = {{0, TXT_PRODUCT_TITLE}, {IDB_CANCEL, TXT_CANCEL_BUTTON}};
 
-// Run by the e2e.language.* tests, each under its locale, SETUPB_EXPECTED naming the language and locale ids due.
+// Run by the e2e.language.* tests, each under its locale, SETUPB_LANGUAGE naming the language due and
+// SETUPB_SYSTEM_LOCALE, SETUPB_USER_LOCALE the locale ids Wine must report (hexadecimal).
 // Every text of the dialogs and the restart notice comes from the system locale's block; the question and the settings
 // dialog appear centred on the screen, the copy dialog (wider, lower) across it, down over the moved settings dialog.
 TEST(Language, EveryDialogAndMessageShowsItsTextsInTheSystemLocalesLanguageWhereItBelongs)
 {
     const std::map<std::string, int> bases = {{"English", BASE_ENGLISH}, {"French", BASE_FRENCH},
         {"German", BASE_GERMAN}, {"Italian", BASE_ITALIAN}, {"Spanish", BASE_SPANISH}};
-    char language[16] = "";
-    unsigned long system = 0, user = 0;
-    const char* due = getenv("SETUPB_EXPECTED");
-    ASSERT_TRUE(due && sscanf(due, "%15s %lx %lx", language, &system, &user) == 3 && bases.count(language));
-    EXPECT_EQ(GetSystemDefaultLCID(), system);
-    EXPECT_EQ(GetUserDefaultLCID(), user);
+    const char* language = getenv("SETUPB_LANGUAGE");
+    const char* system = getenv("SETUPB_SYSTEM_LOCALE");
+    const char* user = getenv("SETUPB_USER_LOCALE");
+    ASSERT_TRUE(language && system && user) << "SETUPB_LANGUAGE, SETUPB_SYSTEM_LOCALE and SETUPB_USER_LOCALE";
+    ASSERT_EQ(bases.count(language), 1u) << "no block for the language " << language;
+    EXPECT_EQ(GetSystemDefaultLCID(), strtoul(system, nullptr, 16)) << "system locale";
+    EXPECT_EQ(GetUserDefaultLCID(), strtoul(user, nullptr, 16)) << "user locale";
     const HMODULE program = LoadLibraryExA(kBuiltSetup.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
     const auto text = [&, base = CATALOGUE_ORIGIN + bases.at(language)](int offset) {  // the built program's catalogue
         char loaded[1024] = "";
@@ -236,11 +362,13 @@ TEST(Language, EveryDialogAndMessageShowsItsTextsInTheSystemLocalesLanguageWhere
         return std::string(loaded);
     };
     const auto centre = [](LONG from, LONG to, LONG size) { return from + (to - from - size) / 2; };
-    const LONG width = GetSystemMetrics(SM_CXSCREEN), height = GetSystemMetrics(SM_CYSCREEN);
+    const LONG width = GetSystemMetrics(SM_CXSCREEN);
+    const LONG height = GetSystemMetrics(SM_CYSCREEN);
     // The dialog shows its texts, centred across the screen and down between top and bottom.
     const auto expectShown = [&](HWND dialog, const char* name, const Shown& shown, LONG top, LONG bottom) {
         for (const auto& [control, offset] : shown) {
-            EXPECT_EQ(TextOf(control ? GetDlgItem(dialog, control) : dialog), text(offset)) << name << ", " << control;
+            HWND showing = control == 0 ? dialog : GetDlgItem(dialog, control);
+            EXPECT_EQ(TextOf(showing), text(offset)) << name << ", control " << control;
         }
         RECT at = {};
         GetWindowRect(dialog, &at);
@@ -249,18 +377,26 @@ TEST(Language, EveryDialogAndMessageShowsItsTextsInTheSystemLocalesLanguageWhere
     };
     ASSERT_TRUE(ResetMachine() && PrepareDiskette(kDriver) && WriteBytes(kInstalledDriver, "driver before"));
     Process setup;
-    HWND question = setup.Start("A:\\setupb.exe") ? WaitDialog(setup.Id(), IDB_INIT_CURRENT) : nullptr;
+    ASSERT_TRUE(setup.Start("A:\\setupb.exe"));
+    HWND question = WaitDialog(setup.Id(), IDB_INIT_CURRENT);
     ASSERT_NE(question, nullptr);
     expectShown(question, "driver-present dialog", kQuestionShows, 0, height);
     Click(question, IDB_INIT_NEW);
-    HWND settings = WaitDialog(setup.Id(), IDB_SET_SETUP), copying = nullptr;
+    HWND settings = WaitDialog(setup.Id(), IDB_SET_SETUP);
     ASSERT_NE(settings, nullptr);
     expectShown(settings, "settings dialog", kSettingsShows, 0, height);
     RECT moved = {};
     SetWindowPos(settings, nullptr, 16, 8, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
-    ASSERT_TRUE(GetWindowRect(settings, &moved) && moved.top == 8 && setup.Hold());
+    ASSERT_TRUE(GetWindowRect(settings, &moved));
+    ASSERT_EQ(moved.top, 8);
+    ASSERT_TRUE(setup.Hold());
     Click(settings, IDB_SET_SETUP);
-    ASSERT_TRUE(setup.RunUntil([&] { return (copying = FindDialog(setup.Id(), IDB_CANCEL, IDB_SET_SETUP)); }));
+    HWND copying = nullptr;
+    const auto copyDialogOpen = [&] {
+        copying = FindDialog(setup.Id(), IDB_CANCEL, IDB_SET_SETUP);
+        return copying != nullptr;
+    };
+    ASSERT_TRUE(setup.RunUntil(copyDialogOpen));
     expectShown(copying, "copy dialog", kCopyShows, moved.top, moved.bottom);
     setup.Release();
     EXPECT_EQ(FollowToEnd(setup), (RunEnd{text(TXT_PRODUCT_TITLE), text(TXT_RESTART_NOTICE), Icon::Information, 0}));

@@ -9,16 +9,19 @@ namespace {
 
 using namespace harness;
 
-const RunEnd kNoMessage, kInputError = {"Input value error", "Input value is out of range.\n\nRe-input a valid value",
-                                        Icon::Exclamation, StillRunning};
+const RunEnd kNoMessage;
+const RunEnd kInputError = {"Input value error", "Input value is out of range.\n\nRe-input a valid value",
+                            Icon::Exclamation, StillRunning};
 
 TEST(SettingsDialog, FiltersKeysWarnsOncePerChangeRefusesBadTextsAndIgnoresEscape)
 {
     ASSERT_TRUE(ResetMachine() && PrepareDiskette("driver"));
     Process setup;
-    HWND dialog = setup.Start("A:\\setupb.exe") ? WaitDialog(setup.Id(), IDB_SET_SETUP) : nullptr;
+    ASSERT_TRUE(setup.Start("A:\\setupb.exe"));
+    HWND dialog = WaitDialog(setup.Id(), IDB_SET_SETUP);
     ASSERT_NE(dialog, nullptr);
-    const struct { int field; bool cleared; const char *typed, *shown; RunEnd warned; } typing[] = {  // cleared first
+    // cleared: the field emptied first
+    const struct { int field; bool cleared; const char* typed; const char* shown; RunEnd warned; } typing[] = {
         {IDE_SET_PORT, true, "gx- 1aC\bB", "1AB", kNoMessage},    // hexadecimal digits only, as capitals
         {IDE_SET_BUFFER, true, "a -xA.57\b3", "53", kNoMessage},  // decimal digits only
         {IDE_SET_PORT, true, "40", "40", kNoMessage},
@@ -32,14 +35,17 @@ TEST(SettingsDialog, FiltersKeysWarnsOncePerChangeRefusesBadTextsAndIgnoresEscap
     };
     for (const auto& step : typing) {
         SCOPED_TRACE(std::string("typed \"") + step.typed + "\"");
-        ASSERT_TRUE(!step.cleared || Paste(dialog, step.field, ""));
+        if (step.cleared) {
+            ASSERT_TRUE(Paste(dialog, step.field, ""));
+        }
         Type(dialog, step.field, step.typed);
         EXPECT_EQ(MessagesShown(setup, dialog), step.warned);
         EXPECT_EQ(TextOf(dialog, step.field), step.shown);
     }
 
     // Pasted texts pass no key filter; Setup refuses them with one message and the focus on the field to mend.
-    const struct { const char *port, *buffer; RunEnd warnedOnEntry; int focus; } refused[] = {
+    // warnedOnEntry: by either paste; focus: after Setup's refusal
+    const struct { const char* port; const char* buffer; RunEnd warnedOnEntry; int focus; } refused[] = {
         {"", "20", kNoMessage, IDE_SET_PORT},        {"3G", "20", kNoMessage, IDE_SET_PORT},
         {"400", "20", kInputError, IDE_SET_PORT},    {"", "99", kInputError, IDE_SET_PORT},
         {"300", "65", kInputError, IDE_SET_BUFFER},  {"300", "00", kNoMessage, IDE_SET_BUFFER},
@@ -51,9 +57,10 @@ TEST(SettingsDialog, FiltersKeysWarnsOncePerChangeRefusesBadTextsAndIgnoresEscap
     for (const auto& texts : refused) {
         SCOPED_TRACE(std::string("port \"") + texts.port + "\", buffer \"" + texts.buffer + "\"");
         ASSERT_TRUE(Paste(dialog, IDE_SET_PORT, texts.port));
-        const RunEnd warned = MessagesShown(setup, dialog);  // a warning box keeps the clipboard of its paste open
+        RunEnd warned = MessagesShown(setup, dialog);  // a warning box keeps the clipboard of its paste open
         ASSERT_TRUE(Paste(dialog, IDE_SET_BUFFER, texts.buffer));
-        EXPECT_EQ(warned == kNoMessage ? MessagesShown(setup, dialog) : warned, texts.warnedOnEntry);
+        if (warned == kNoMessage) warned = MessagesShown(setup, dialog);
+        EXPECT_EQ(warned, texts.warnedOnEntry);
         Click(dialog, IDB_SET_SETUP);
         EXPECT_EQ(MessagesShown(setup, dialog), kInputError);
         EXPECT_EQ(Focus(dialog), GetDlgItem(dialog, texts.focus));
@@ -66,31 +73,38 @@ TEST(SettingsDialog, FiltersKeysWarnsOncePerChangeRefusesBadTextsAndIgnoresEscap
     PressKey(dialog, VK_ESCAPE);
     EXPECT_EQ(MessagesShown(setup, dialog), kNoMessage);
     ASSERT_TRUE(Barrier(dialog));  // a close request the keys posted is handled by now
-    EXPECT_TRUE(setup.Running() && IsWindowVisible(dialog));
+    EXPECT_TRUE(setup.Running());
+    EXPECT_TRUE(IsWindowVisible(dialog));
 }
 
 // From the system directory, for a calling installer: the dialog shows what is stored, and Setup stores what was
 // chosen instead, the fields' texts at the ends of their ranges among them.
 TEST(SettingsDialog, ShowsTheStoredValuesAndSetupStoresWhatWasChosen)
 {
-    const struct { const char *port, *buffer; DWORD storedPort, storedBuffer; } typed[] = {
+    const struct { const char* port; const char* buffer; DWORD storedPort; DWORD storedBuffer; } typed[] = {
         {"3ff", "02", 0x3FF, 2}, {"0", "64", 0, 64}, {"a", "2", 0xA, 2}, {"FF", "9", 0xFF, 9}};
     for (const auto& row : typed) {
         SCOPED_TRACE(std::string("port \"") + row.port + "\", buffer \"" + row.buffer + "\"");
-        ASSERT_TRUE(ResetMachine() && CopyFileA(kBuiltSetup.c_str(), kInstalledSetup.c_str(), FALSE) &&
-                    WriteBytes(kInstalledDriver, "driver") &&
-                    StoreValues(kParametersKey, ParameterValues(7, 11, 0x2A0, 33, 1, 1)));
+        ASSERT_TRUE(ResetMachine());
+        ASSERT_TRUE(CopyFileA(kBuiltSetup.c_str(), kInstalledSetup.c_str(), FALSE));
+        ASSERT_TRUE(WriteBytes(kInstalledDriver, "driver"));
+        ASSERT_TRUE(StoreValues(kParametersKey, ParameterValues(7, 11, 0x2A0, 33, 1, 1)));
         Process setup;
-        HWND dialog = setup.Start(kInstalledSetup, "2") ? WaitDialog(setup.Id(), IDB_SET_SETUP) : nullptr;
+        ASSERT_TRUE(setup.Start(kInstalledSetup, "2"));
+        HWND dialog = WaitDialog(setup.Id(), IDB_SET_SETUP);
         ASSERT_NE(dialog, nullptr);
-        EXPECT_EQ(TextOf(dialog, IDC_SET_DMA_LIST) + "," + TextOf(dialog, IDC_SET_IRQ_LIST), "7,11");
-        EXPECT_EQ(TextOf(dialog, IDE_SET_PORT) + "," + TextOf(dialog, IDE_SET_BUFFER), "2A0,33");
-        EXPECT_TRUE(Checked(dialog, IDB_SET_MONO) && Checked(dialog, IDB_SET_LOCK));
+        EXPECT_EQ(TextOf(dialog, IDC_SET_DMA_LIST), "7");
+        EXPECT_EQ(TextOf(dialog, IDC_SET_IRQ_LIST), "11");
+        EXPECT_EQ(TextOf(dialog, IDE_SET_PORT), "2A0");
+        EXPECT_EQ(TextOf(dialog, IDE_SET_BUFFER), "33");
+        EXPECT_TRUE(Checked(dialog, IDB_SET_MONO)) << "mono";
+        EXPECT_TRUE(Checked(dialog, IDB_SET_LOCK)) << "locked";
         SendDlgItemMessageA(dialog, IDC_SET_DMA_LIST, CB_SETCURSEL, 3, 0);  // Non DMA
         SendDlgItemMessageA(dialog, IDC_SET_IRQ_LIST, CB_SETCURSEL, 0, 0);  // 3
         Click(dialog, IDB_SET_STEREO);
         Click(dialog, IDB_SET_UNLOCK);
-        ASSERT_TRUE(Paste(dialog, IDE_SET_PORT, "") && Paste(dialog, IDE_SET_BUFFER, ""));
+        ASSERT_TRUE(Paste(dialog, IDE_SET_PORT, ""));
+        ASSERT_TRUE(Paste(dialog, IDE_SET_BUFFER, ""));
         Type(dialog, IDE_SET_PORT, row.port);
         Type(dialog, IDE_SET_BUFFER, row.buffer);
         PressKey(dialog, VK_RETURN);

@@ -14,7 +14,8 @@ namespace {
 // The whole tree, a denial on it or on its Parameters lifted first.
 bool DeleteKey(const std::string& path)
 {
-    DenyChanges(path + "\\Parameters", false), DenyChanges(path, false);
+    DenyChanges(path + "\\Parameters", false);
+    DenyChanges(path, false);
     RegDeleteTreeA(HKEY_LOCAL_MACHINE, path.c_str());  // the key too, as it is named
     return !ReadKey(path);
 }
@@ -37,13 +38,25 @@ Icon ShownIcon(HWND control)
             DeleteObject(brush);
             DrawIconEx(memory, 0, 0, LoadIconA(nullptr, resource), area.right, area.bottom, 0, nullptr, DI_NORMAL);
         });
+        if (shown.empty() || drawn.size() != shown.size()) continue;
         size_t same = 0;
-        for (size_t index = 0; index < shown.size() && drawn.size() == shown.size(); ++index) {
-            same += ((drawn[index] ^ shown[index]) & 0xFFFFFF) == 0;
+        for (size_t index = 0; index < shown.size(); ++index) {
+            if (((drawn[index] ^ shown[index]) & 0xFFFFFF) == 0) ++same;
         }
-        if (!shown.empty() && same >= shown.size() - shown.size() / 50) return icon;
+        if (same >= shown.size() - shown.size() / 50) return icon;
     }
     return Icon::None;
+}
+
+const char* NameOf(Icon icon)
+{
+    switch (icon) {
+    case Icon::Information: return "information";
+    case Icon::Exclamation: return "exclamation";
+    case Icon::Question: return "question";
+    case Icon::None: return "no";
+    }
+    return "no";
 }
 
 // Adds what a message box shows to what the run showed and closes it with Enter.
@@ -57,29 +70,34 @@ bool CloseMessage(HWND box, RunEnd* shown)
     return WaitUntil([&] { return !IsWindowVisible(box); });
 }
 
+std::string SystemDirectory()
+{
+    char buffer[MAX_PATH] = "";
+    return std::string(buffer, GetSystemDirectoryA(buffer, MAX_PATH));
+}
+
 }  // namespace
 
 const char kServiceKey[] = "System\\CurrentControlSet\\Services\\VlnCD";
 const char kParametersKey[] = "System\\CurrentControlSet\\Services\\VlnCD\\Parameters";
-const std::string kBuiltSetup = WindowsPath(getenv("SETUPB_PROGRAM") ? getenv("SETUPB_PROGRAM") : SETUPB_EXE),
-                  kSystemDir = [] {
-    char buffer[MAX_PATH] = "";
-    return std::string(buffer, GetSystemDirectoryA(buffer, MAX_PATH));
-}();
+const std::string kBuiltSetup = WindowsPath(getenv("SETUPB_PROGRAM") ? getenv("SETUPB_PROGRAM") : SETUPB_EXE);
+const std::string kSystemDir = SystemDirectory();
 const std::string kInstalledSetup = kSystemDir + "\\setupb.exe";
 const std::string kInstalledDriver = kSystemDir + "\\drivers\\vlncdrvr.sys";
 
 std::string WindowsPath(std::string unixPath)
 {
     std::replace(unixPath.begin(), unixPath.end(), '/', '\\');
-    return unixPath.rfind('\\', 0) == 0 ? "Z:" + unixPath : unixPath;
+    if (unixPath.rfind('\\', 0) == 0) return "Z:" + unixPath;
+    return unixPath;
 }
 
 bool PrepareDiskette(const char* driver)
 {
-    DeleteFileA("A:\\vlncdrvr.sys"), DeleteFileA("A:\\install.exe");
-    return CopyFileA(kBuiltSetup.c_str(), "A:\\setupb.exe", FALSE) &&
-           (driver == nullptr || WriteBytes("A:\\vlncdrvr.sys", driver));
+    DeleteFileA("A:\\vlncdrvr.sys");
+    DeleteFileA("A:\\install.exe");
+    if (!CopyFileA(kBuiltSetup.c_str(), "A:\\setupb.exe", FALSE)) return false;
+    return driver == nullptr || WriteBytes("A:\\vlncdrvr.sys", driver);
 }
 
 Values ParameterValues(DWORD dma, DWORD irq, DWORD port, DWORD buffer, DWORD audio, DWORD lock)
@@ -100,11 +118,13 @@ Key ReadKey(const std::string& path)
     HKEY key = nullptr;
     if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) return std::nullopt;
     Values values;
-    char name[256];  // the program's value names are short
-    BYTE data[1024];
-    DWORD nameLength = sizeof name, type = 0, dataLength = sizeof data;
-    for (DWORD index = 0; RegEnumValueA(key, index, name, &nameLength, nullptr, &type, data, &dataLength) == 0;
-         ++index, nameLength = sizeof name, dataLength = sizeof data) {
+    for (DWORD index = 0;; ++index) {
+        char name[256];  // the program's value names are short
+        BYTE data[1024];
+        DWORD nameLength = sizeof name;
+        DWORD type = 0;
+        DWORD dataLength = sizeof data;
+        if (RegEnumValueA(key, index, name, &nameLength, nullptr, &type, data, &dataLength) != ERROR_SUCCESS) break;
         values[name] = {type, std::string(reinterpret_cast<const char*>(data), dataLength)};
     }
     RegCloseKey(key);
@@ -130,10 +150,11 @@ bool DenyChanges(const std::string& path, bool denied)
 {
     const char* sddl = denied ? "D:P(A;;KR;;;WD)(A;;KR;;;BA)(A;;KR;;;SY)" : "D:P(A;;KA;;;WD)";
     PSECURITY_DESCRIPTOR descriptor = nullptr;
+    if (!ConvertStringSecurityDescriptorToSecurityDescriptorA(sddl, SDDL_REVISION_1, &descriptor, nullptr)) {
+        return false;
+    }
     HKEY key = nullptr;
-    LONG status = ConvertStringSecurityDescriptorToSecurityDescriptorA(sddl, SDDL_REVISION_1, &descriptor, nullptr)
-                      ? RegOpenKeyExA(HKEY_LOCAL_MACHINE, path.c_str(), 0, WRITE_DAC, &key)
-                      : ERROR_INVALID_DATA;
+    LONG status = RegOpenKeyExA(HKEY_LOCAL_MACHINE, path.c_str(), 0, WRITE_DAC, &key);
     if (status == ERROR_SUCCESS) {
         status = RegSetKeySecurity(key, DACL_SECURITY_INFORMATION, descriptor);
         RegCloseKey(key);
@@ -157,14 +178,17 @@ std::optional<ServiceConfig> QueryService()
 
 bool ResetMachine()
 {
-    if (Service vlncd; vlncd.service != nullptr) DeleteService(vlncd.service);
-    // The manager removes the service once the last handle to it is closed.
-    bool reset = WaitUntil([] { return !QueryService(); }) && DeleteKey(kServiceKey);
+    {
+        Service vlncd;
+        if (vlncd.service != nullptr) DeleteService(vlncd.service);
+    }  // the manager removes the service once the last handle to it is closed
+    bool reset = WaitUntil([] { return !QueryService(); });
+    reset = DeleteKey(kServiceKey) && reset;
     for (int sibling = 0; sibling < 5; ++sibling) reset = DeleteKey(SiblingKey(sibling)) && reset;
     for (const std::string& path : {kInstalledSetup, kInstalledDriver}) {
         DeleteFileA(path.c_str());
         RemoveDirectoryA(path.c_str());  // a folder where a file belongs
-        reset = GetFileAttributesA(path.c_str()) == INVALID_FILE_ATTRIBUTES && reset;
+        if (GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES) reset = false;
     }
     return reset;
 }
@@ -172,13 +196,16 @@ bool ResetMachine()
 Process::~Process()
 {
     if (Running() && TerminateProcess(info.hProcess, StillRunning)) WaitForSingleObject(info.hProcess, WaitMs);
-    CloseHandle(info.hProcess), CloseHandle(info.hThread);
+    CloseHandle(info.hProcess);
+    CloseHandle(info.hThread);
 }
 
 bool Process::StartLine(const std::string& program, std::string commandLine)
 {
     std::string folder = program.substr(0, program.rfind('\\'));
-    folder += folder.back() == ':' ? "\\" : "";
+    if (folder.back() == ':') {
+        folder += '\\';  // a drive's root
+    }
     STARTUPINFOA startup = {};
     startup.cb = sizeof startup;
     for (int attempt = 1; attempt <= 3; ++attempt) {
@@ -199,9 +226,10 @@ bool Process::StartLine(const std::string& program, std::string commandLine)
 
 DWORD Process::ExitCode(DWORD limitMs) const
 {
+    if (info.hProcess == nullptr || WaitForSingleObject(info.hProcess, limitMs) != WAIT_OBJECT_0) return StillRunning;
     DWORD code = StillRunning;
-    const bool ended = info.hProcess != nullptr && WaitForSingleObject(info.hProcess, limitMs) == WAIT_OBJECT_0;
-    return ended && GetExitCodeProcess(info.hProcess, &code) ? code : StillRunning;
+    if (!GetExitCodeProcess(info.hProcess, &code)) return StillRunning;
+    return code;
 }
 
 bool Process::Hold()
@@ -215,25 +243,26 @@ bool Process::Hold()
 HWND FindDialog(DWORD processId, int with, int without, DWORD limitMs)
 {
     HWND found = nullptr;
-    WaitUntil([&] {
-        for (found = nullptr; (found = FindWindowExA(nullptr, found, "#32770", nullptr)) != nullptr;) {
+    const auto seen = [&] {
+        found = FindWindowExA(nullptr, nullptr, "#32770", nullptr);
+        while (found != nullptr) {
             DWORD owner = 0;
             GetWindowThreadProcessId(found, &owner);
-            if (owner == processId && IsWindowVisible(found) && GetDlgItem(found, with) &&
-                (without == 0 || !GetDlgItem(found, without))) {
-                return true;
-            }
+            const bool holds = GetDlgItem(found, with) && (without == 0 || !GetDlgItem(found, without));
+            if (owner == processId && IsWindowVisible(found) && holds) return true;
+            found = FindWindowExA(nullptr, found, "#32770", nullptr);
         }
         return false;
-    }, limitMs);
+    };
+    WaitUntil(seen, limitMs);
     return found;
 }
 
 std::string TextOf(HWND window, int field)
 {
-    char text[1024] = "";  // a field is asked itself: it keeps its text in its own process
-    field ? void(SendDlgItemMessageA(window, field, WM_GETTEXT, sizeof text, LPARAM(text)))
-          : void(GetWindowTextA(window, text, sizeof text));
+    char text[1024] = "";
+    if (field == 0) GetWindowTextA(window, text, sizeof text);
+    else SendDlgItemMessageA(window, field, WM_GETTEXT, sizeof text, LPARAM(text));  // it keeps its text in its process
     return text;
 }
 
@@ -241,13 +270,18 @@ HWND Focus(HWND dialog)
 {
     GUITHREADINFO thread = {};
     thread.cbSize = sizeof thread;
-    return GetGUIThreadInfo(GetWindowThreadProcessId(dialog, nullptr), &thread) ? thread.hwndFocus : nullptr;
+    if (!GetGUIThreadInfo(GetWindowThreadProcessId(dialog, nullptr), &thread)) return nullptr;
+    return thread.hwndFocus;
 }
 
 Icon ReadIcon(HWND iconControl)
 {
     Icon icon = Icon::None;
-    WaitUntil([&] { return (icon = ShownIcon(iconControl)) != Icon::None; }, 5000);  // it may not be painted yet
+    const auto painted = [&] {  // it may not be painted yet
+        icon = ShownIcon(iconControl);
+        return icon != Icon::None;
+    };
+    WaitUntil(painted, 5000);
     return icon;
 }
 
@@ -263,17 +297,18 @@ std::vector<DWORD> ScreenPixels(const RECT& rect)
 void PressKey(HWND dialog, UINT virtualKey, bool alt)
 {
     HWND target = Focus(dialog) ? Focus(dialog) : dialog;
-    const LPARAM data = 1 | LPARAM(MapVirtualKeyA(virtualKey, MAPVK_VK_TO_VSC)) << 16 | (alt ? 1L << 29 : 0);
+    LPARAM data = 1 | LPARAM(MapVirtualKeyA(virtualKey, MAPVK_VK_TO_VSC)) << 16;  // one press, its scan code
+    if (alt) data |= 1L << 29;  // the Alt key is down
     PostMessageA(target, alt ? WM_SYSKEYDOWN : WM_KEYDOWN, virtualKey, data);
     PostMessageA(target, alt ? WM_SYSKEYUP : WM_KEYUP, virtualKey, data | 3L << 30);
 }
 
 void QueueKey(UINT virtualKey, bool alt)
 {
-    alt ? keybd_event(VK_MENU, 0, 0, 0) : void();
+    if (alt) keybd_event(VK_MENU, 0, 0, 0);
     keybd_event(static_cast<BYTE>(virtualKey), 0, 0, 0);
     keybd_event(static_cast<BYTE>(virtualKey), 0, KEYEVENTF_KEYUP, 0);
-    alt ? keybd_event(VK_MENU, 0, KEYEVENTF_KEYUP, 0) : void();
+    if (alt) keybd_event(VK_MENU, 0, KEYEVENTF_KEYUP, 0);
 }
 
 void Type(HWND dialog, int id, const char* characters)
@@ -298,34 +333,45 @@ bool Paste(HWND dialog, int id, const char* text)
     SetClipboardData(CF_TEXT, memory);
     CloseClipboard();
     PostMessageA(GetDlgItem(dialog, id), EM_SETSEL, 0, -1);
-    PostMessageA(GetDlgItem(dialog, id), *text != '\0' ? WM_PASTE : WM_CLEAR, 0, 0);
+    const UINT replace = *text != '\0' ? WM_PASTE : WM_CLEAR;  // an empty clipboard text pastes nothing
+    PostMessageA(GetDlgItem(dialog, id), replace, 0, 0);
     return Barrier(dialog) && TextOf(dialog, id) == text;  // it has read the clipboard: a next paste may change it
 }
 
 bool Barrier(HWND settings)
 {
     // A posted change of the DMA list's item data, which the program never uses, is read once the thread got to it.
-    static LPARAM token = 0x5E70;
+    // A sent message is handled before the posted ones: reading the data back shows when the post came through.
     HWND list = GetDlgItem(settings, IDC_SET_DMA_LIST);
-    PostMessageA(list, CB_SETITEMDATA, 0, ++token);
+    const LRESULT token = SendMessageA(list, CB_GETITEMDATA, 0, 0) + 1;
+    PostMessageA(list, CB_SETITEMDATA, 0, token);
     return WaitUntil([&] { return IsWindow(list) && SendMessageA(list, CB_GETITEMDATA, 0, 0) == token; });
 }
 
 void PrintTo(const RunEnd& end, std::ostream* out)
 {
-    const char* const icons[] = {"no", "information", "exclamation", "question"};
-    *out << "{\"" << end.title << "\", \"" << end.text << "\", " << icons[int(end.icon)] << " icon, exit code "
+    *out << "{\"" << end.title << "\", \"" << end.text << "\", " << NameOf(end.icon) << " icon, exit code "
          << end.exitCode << "}";
 }
 
 RunEnd MessagesShown(Process& setup, HWND settings)
 {
     RunEnd shown;
-    HWND box = nullptr;
-    const auto next = [&] { return (box = FindDialog(setup.Id(), IDOK)) || (!settings && !setup.Running()); };
-    while ((settings ? Barrier(settings) && next() : WaitUntil(next)) && box != nullptr && CloseMessage(box, &shown)) {
+    if (settings != nullptr) {  // once the dialog has handled what was posted, each box open then
+        HWND box = Barrier(settings) ? FindDialog(setup.Id(), IDOK) : nullptr;
+        while (box != nullptr && CloseMessage(box, &shown) && Barrier(settings)) {
+            box = FindDialog(setup.Id(), IDOK);
+        }
+        return shown;
     }
-    shown.exitCode = settings ? StillRunning : setup.ExitCode(0);
+    HWND box = nullptr;
+    const auto boxOrEnd = [&] {
+        box = FindDialog(setup.Id(), IDOK);
+        return box != nullptr || !setup.Running();
+    };
+    while (WaitUntil(boxOrEnd) && box != nullptr && CloseMessage(box, &shown)) {
+    }
+    shown.exitCode = setup.ExitCode(0);
     return shown;
 }
 

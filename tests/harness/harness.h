@@ -21,19 +21,25 @@ constexpr DWORD StillRunning = 0xFFFFFFFF;  // an exit code no run of the progra
 template <typename Condition>
 bool WaitUntil(Condition done, DWORD limitMs = WaitMs)
 {
-    for (const ULONGLONG end = GetTickCount64() + limitMs; !done(); Sleep(10)) {
+    const ULONGLONG end = GetTickCount64() + limitMs;
+    while (!done()) {
         if (GetTickCount64() >= end) return false;
+        Sleep(10);
     }
     return true;
 }
 
 // Files, by Windows path (Wine shows the Linux root as Z:).
 std::string WindowsPath(std::string unixPath);
-extern const std::string kBuiltSetup, kSystemDir, kInstalledSetup, kInstalledDriver;
+extern const std::string kBuiltSetup;  // the program under test: SETUPB_PROGRAM when set, else the built one
+extern const std::string kSystemDir;
+extern const std::string kInstalledSetup;
+extern const std::string kInstalledDriver;
 inline std::string ReadBytes(const std::string& path)  // "<missing>" when it cannot be read
 {
     std::ifstream file(path, std::ios::binary);
-    return file ? std::string(std::istreambuf_iterator<char>(file), {}) : "<missing>";
+    if (!file) return "<missing>";
+    return std::string(std::istreambuf_iterator<char>(file), {});
 }
 inline bool WriteBytes(const std::string& path, const std::string& bytes)
 {
@@ -45,7 +51,8 @@ bool PrepareDiskette(const char* driver);  // A: holds the built setupb.exe and,
 using Value = std::pair<DWORD, std::string>;  // type, data
 using Values = std::map<std::string, Value>;
 using Key = std::optional<Values>;  // nothing: the key does not exist
-extern const char kServiceKey[], kParametersKey[];
+extern const char kServiceKey[];
+extern const char kParametersKey[];
 // 0 to 4: vlnpx11 to vlnpx15
 inline std::string SiblingKey(int i) { return "System\\CurrentControlSet\\Services\\vlnpx1" + std::to_string(i + 1); }
 inline Value Dword(DWORD value) { return {REG_DWORD, std::string(reinterpret_cast<const char*>(&value), 4)}; }
@@ -60,9 +67,13 @@ bool DenyChanges(const std::string& path, bool denied = true);
 struct Service {  // the service manager and the VlnCD service, closed together
     SC_HANDLE manager = OpenSCManagerA(nullptr, nullptr, SC_MANAGER_ALL_ACCESS);
     SC_HANDLE service = manager ? OpenServiceA(manager, "VlnCD", SERVICE_ALL_ACCESS) : nullptr;
-    ~Service() { CloseServiceHandle(service), CloseServiceHandle(manager); }  // a null handle is refused, harmlessly
+    ~Service()  // a null handle is refused, harmlessly
+    {
+        CloseServiceHandle(service);
+        CloseServiceHandle(manager);
+    }
 };
-struct ServiceConfig { DWORD type, start, errorControl; std::string image, group; };
+struct ServiceConfig { DWORD type; DWORD start; DWORD errorControl; std::string image; std::string group; };
 std::optional<ServiceConfig> QueryService();  // the VlnCD service as the service manager has it
 // Nothing of an installation left: no service, no service or sibling keys, no installed files.
 bool ResetMachine();
@@ -83,7 +94,17 @@ public:
     void Release() { ResumeThread(info.hThread); }
     // From held: lets the program run in steps of a few milliseconds until at() holds, and holds it there.
     template <typename Condition>
-    bool RunUntil(Condition at) { return WaitUntil([&] { return at() || (Release(), Sleep(2), !Hold()); }) && at(); }
+    bool RunUntil(Condition at)
+    {
+        const ULONGLONG end = GetTickCount64() + WaitMs;
+        while (!at()) {
+            if (GetTickCount64() >= end) return false;
+            Release();
+            Sleep(2);
+            if (!Hold()) return false;
+        }
+        return true;
+    }
 
 private:
     PROCESS_INFORMATION info = {};
@@ -127,7 +148,8 @@ bool Paste(HWND dialog, int id, const char* text);  // of the settings dialog: r
 bool Barrier(HWND settings);
 
 struct RunEnd {  // the message boxes a run showed (each read, then closed with Enter), its exit code
-    std::string title, text;  // of each box, joined by " | "
+    std::string title;  // of each box, joined by " | "
+    std::string text;
     Icon icon = Icon::None;
     DWORD exitCode = StillRunning;
     auto Tie() const { return std::tie(title, text, icon, exitCode); }

@@ -6,73 +6,172 @@ import sys
 
 import pefile
 
-pe = pefile.PE(sys.argv[1])
-version = dict(re.findall(r'#define SETUPB_VERSION_(\w+)\s+"?([\w.]+)', open(sys.argv[2]).read()))
-program = "".join(open(f"{sys.argv[3]}/{path}", encoding="utf-8").read() for path in (
-    "res/resource.h", "src/text/text_scratch.h", "src/dialogs/copy_progress_dialog.cpp"))  # layout and buffer sizes
-resources = {entry.id: entry.directory.entries for entry in pe.DIRECTORY_ENTRY_RESOURCE.entries}
 failures = []
+# Where the program's layout and buffer sizes are read from.
+SOURCES = ["res/resource.h", "src/text/text_scratch.h", "src/dialogs/copy_progress_dialog.cpp"]
+# The buffer each text is loaded into: message-box texts, the copy dialog's lines, else the title scratch.
+# TXT_ENTER and TXT_BAD_DIR_* are loaded nowhere.
+BUFFERS = {"TXT_COPY_PREFIX": "LineCapacity", "TXT_TARGET_PREFIX": "LineCapacity",
+           "TXT_RESTART_NOTICE": "MessageScratchCapacity", "TXT_INPUT_ERROR_TEXT": "MessageScratchCapacity",
+           "TXT_BAD_DIR_TEXT": "MessageScratchCapacity", "TXT_INSTALL_FAILED": "MessageScratchCapacity"}
+OTHER_TEXTS = "TitleScratchCapacity"
 
 
 def expect(condition, what):
-    failures.extend([] if condition else [what])
+    if not condition:
+        failures.append(what)
 
 
-# By its machine type, the oldest Windows it loads on (i686: Windows NT 4.0, x86-64: the first 64-bit Windows),
-# address-space randomisation and no-execute data, and exactly the functions reviewed for that Windows.
-subsystem, processor = {0x14C: ("4.0", "i686"), 0x8664: ("5.2", "x86_64")}[pe.FILE_HEADER.Machine]
-found = f"{pe.OPTIONAL_HEADER.MajorSubsystemVersion}.{pe.OPTIONAL_HEADER.MinorSubsystemVersion}"
-expect(found == subsystem, f"subsystem version {found} in an {processor} file, not {subsystem}")
-expect(pe.OPTIONAL_HEADER.DllCharacteristics & 0x140 == 0x140 and pe.has_relocs(), "relocations, dynamic base, NX")
-imports = sorted(f"{e.dll.decode().upper()} {i.name.decode()}" for e in pe.DIRECTORY_ENTRY_IMPORT for i in e.imports)
-reviewed = sorted(line.strip() for line in open(f"{sys.argv[3]}/cmake/imports-{processor}.txt") if line[:1].isalpha())
-expect(imports == reviewed, f"imports other than the reviewed ones: {sorted(set(imports) ^ set(reviewed))}")
-
-# The catalogue as res/resource.h lays it out: a block per BASE_ line, a text at each TXT_ offset, beyond ASCII only
-# the characters its base's comment names. Each text is shorter than the buffer the program loads it into.
-number = {name: int(value) for name, value in re.findall(r"#define (\w+)[ \t]+(\d+)", program)}
-allowed = {int(b): "\n" + c for b, c in re.findall(r"#define BASE_\w+ +(\d+) +/\* [a-z]+_[A-Z]+ ?(\S*) \*/", program)}
-expect(len(allowed) == program.count("#define BASE_"), "a BASE_ line without its /* locale characters */ comment")
-language = {number[n]: n[5:].replace("_", " ").title() for n in number if n.startswith("BASE_")}
-names = {value: name for name, value in number.items() if name.startswith("TXT_")}
-capacity = {name: int(value) for name, value in re.findall(r"constexpr int (\w+Capacity) = (\d+);", program)}
-# Message-box texts, the copy dialog's lines, else the title scratch; TXT_ENTER, TXT_BAD_DIR_* are loaded nowhere.
-buffer = dict.fromkeys(["TXT_COPY_PREFIX", "TXT_TARGET_PREFIX"], "LineCapacity") | dict.fromkeys(
-    ["TXT_RESTART_NOTICE", "TXT_INPUT_ERROR_TEXT", "TXT_BAD_DIR_TEXT", "TXT_INSTALL_FAILED"], "MessageScratchCapacity")
-texts = {i: t for block in resources[pefile.RESOURCE_TYPE["RT_STRING"]] for i, t in block.directory.strings.items()}
-origin, size = number["CATALOGUE_ORIGIN"], number["CATALOGUE_BLOCK_SIZE"]
-expected_ids = {origin + base + offset for base in language for offset in names}
+def lookup(table, key, looked_for):
+    """table[key]; a key that is not there (a renamed constant, say) stops the check, saying what it looked for."""
+    if key not in table:
+        print(f"FAIL: found no {looked_for}")
+        sys.exit(1)
+    return table[key]
 
 
-def label(id):  # "German TXT_IRQ_LABEL (423)", at an offset of no TXT_ "French id 383 (offset 19)", else "id 600"
-    lang, at = language.get((id - origin) // size * size), (id - origin) % size
-    return f"id {id}" if not lang else f"{lang} {names[at]} ({id})" if at in names else f"{lang} id {id} (offset {at})"
+def check_windows_and_imports(pe, source_dir):
+    """By its machine type, the oldest Windows it loads on (i686: Windows NT 4.0, x86-64: the first 64-bit
+    Windows), address-space randomisation and no-execute data, and exactly the functions reviewed for that Windows."""
+    machines = {0x14C: ("4.0", "i686"), 0x8664: ("5.2", "x86_64")}
+    subsystem, processor = lookup(machines, pe.FILE_HEADER.Machine, f"machine type {pe.FILE_HEADER.Machine:#x}")
+    header = pe.OPTIONAL_HEADER
+    found = f"{header.MajorSubsystemVersion}.{header.MinorSubsystemVersion}"
+    expect(found == subsystem, f"subsystem version {found} in an {processor} file, not {subsystem}")
+    expect(header.DllCharacteristics & 0x140 == 0x140 and pe.has_relocs(), "relocations, dynamic base, NX")
+    imports = []
+    for dll in pe.DIRECTORY_ENTRY_IMPORT:
+        for function in dll.imports:
+            imports.append(f"{dll.dll.decode().upper()} {function.name.decode()}")
+    reviewed = []
+    for line in open(f"{source_dir}/cmake/imports-{processor}.txt"):
+        if line[:1].isalpha():
+            reviewed.append(line.strip())
+    unreviewed = sorted(set(imports) - set(reviewed))
+    missing = sorted(set(reviewed) - set(imports))
+    expect(not unreviewed and not missing, f"imports other than the reviewed ones: {unreviewed} imported, {missing} not")
 
 
-failures.extend(f"{label(id)} " + ("missing" if id in expected_ids else "has a text outside every language block" if
-                label(id) == f"id {id}" else "has a text but no TXT_ name") for id in sorted(set(texts) ^ expected_ids))
-for id, text in texts.items():
-    into = buffer.get(names.get((id - origin) % size), "TitleScratchCapacity")
-    expect(len(text) < capacity[into], f"{label(id)} has {len(text)} characters, its buffer {into} {capacity[into]}")
-    beyond = sorted({c for c in text if not " " <= c <= "~" and c not in allowed.get((id - origin) // size * size, "")})
-    expect(not beyond, f"{label(id)} has {beyond}, beyond its block's characters: {text!r}")
+def check_catalogue(pe, program):
+    """The catalogue as res/resource.h lays it out: a block per BASE_ line, a text at each TXT_ offset, beyond ASCII
+    only the characters its base's comment names. Each text is shorter than the buffer the program loads it into."""
+    numbers = dict(re.findall(r"#define (\w+)[ \t]+(\d+)", program))
+    capacities = dict(re.findall(r"constexpr int (\w+Capacity) = (\d+);", program))
+    origin = int(lookup(numbers, "CATALOGUE_ORIGIN", "#define CATALOGUE_ORIGIN in res/resource.h"))
+    size = int(lookup(numbers, "CATALOGUE_BLOCK_SIZE", "#define CATALOGUE_BLOCK_SIZE in res/resource.h"))
+    languages = {}  # base: the language's name
+    allowed = {}  # base: the characters beyond ASCII its texts may use
+    for base, characters in re.findall(r"#define BASE_\w+ +(\d+) +/\* [a-z]+_[A-Z]+ ?(\S*) \*/", program):
+        allowed[int(base)] = "\n" + characters
+    names = {}  # offset: TXT_ name
+    for name, value in numbers.items():
+        if name.startswith("BASE_"):
+            languages[int(value)] = name[5:].replace("_", " ").title()
+        if name.startswith("TXT_"):
+            names[int(value)] = name
+    expect(len(allowed) == len(languages), "a BASE_ line without its /* locale characters */ comment")
+    for name, buffer in BUFFERS.items():
+        expect(name in numbers, f"res/resource.h has no #define {name}, whose texts go into {buffer}")
+    for buffer in set(BUFFERS.values()) | {OTHER_TEXTS}:
+        lookup(capacities, buffer, f"'constexpr int {buffer} = N;' in {', '.join(SOURCES[1:])}")
 
-# Version information: language neutral, code page 1252, the project's version.
-info = {entry.Key: entry for entry in pe.FileInfo[0]}
-strings = {k.decode(): v.decode() for k, v in info[b"StringFileInfo"].StringTable[0].entries.items()}
-expect(info[b"VarFileInfo"].Var[0].entry.get(b"Translation") == "0x0000 0x04e4", "translation")
-expect(all(strings.get(f) for f in ("CompanyName", "FileDescription", "ProductName")), f"fields {strings}")
-expect(strings.get("OriginalFilename") == "setupb.exe", f"OriginalFilename {strings.get('OriginalFilename')}")
-expect(strings.get("FileVersion") == strings.get("ProductVersion") == version["TEXT"], f"versions {strings}")
-expect((pe.VS_FIXEDFILEINFO[0].FileVersionMS, pe.VS_FIXEDFILEINFO[0].FileVersionLS) == (
-    int(version["MAJOR"]) << 16 | int(version["MINOR"]), int(version["PATCH"]) << 16), "fixed file version")
+    def label(id):  # "German TXT_IRQ_LABEL (423)", "French id 383 (offset 19)" at an offset without a name, "id 600"
+        language = languages.get((id - origin) // size * size)
+        offset = (id - origin) % size
+        if language is None:
+            return f"id {id}"
+        if offset in names:
+            return f"{language} {names[offset]} ({id})"
+        return f"{language} id {id} (offset {offset})"
 
-# One manifest, id 1: administrator rights, no newer common controls.
-manifests = resources.get(pefile.RESOURCE_TYPE["RT_MANIFEST"], [])
-data = manifests[0].directory.entries[0].data.struct if [m.id for m in manifests] == [1] else None
-manifest = pe.get_data(data.OffsetToData, data.Size).decode() if data else ""
-expect('<requestedExecutionLevel level="requireAdministrator"' in manifest, "one manifest, administrator rights")
-expect("Microsoft.Windows.Common-Controls" not in manifest, "newer common controls")
+    texts = {}
+    for block in lookup(pe_resources(pe), pefile.RESOURCE_TYPE["RT_STRING"], "string table"):
+        texts.update(block.directory.strings)
+    expected_ids = set()
+    for base in languages:
+        for offset in names:
+            expected_ids.add(origin + base + offset)
+    for id in sorted(expected_ids - set(texts)):
+        failures.append(f"{label(id)} missing")
+    for id in sorted(set(texts) - expected_ids):
+        if label(id) == f"id {id}":
+            failures.append(f"{label(id)} has a text outside every language block")
+        else:
+            failures.append(f"{label(id)} has a text but no TXT_ name")
+    for id, text in texts.items():
+        buffer = BUFFERS.get(names.get((id - origin) % size), OTHER_TEXTS)
+        capacity = int(capacities[buffer])
+        expect(len(text) < capacity, f"{label(id)} has {len(text)} characters, its buffer {buffer} {capacity}")
+        block_allows = allowed.get((id - origin) // size * size, "")
+        beyond = set()
+        for character in text:
+            if not " " <= character <= "~" and character not in block_allows:
+                beyond.add(character)
+        beyond = sorted(beyond)
+        expect(not beyond, f"{label(id)} has {beyond}, beyond its block's characters: {text!r}")
 
-print("\n".join(f"FAIL: {failure}" for failure in failures) or f"{sys.argv[1]}: all checks passed")
-sys.exit(1 if failures else 0)
+
+def check_version(pe, version_h):
+    """Version information: language neutral, code page 1252, the project's version."""
+    version = dict(re.findall(r'#define SETUPB_VERSION_(\w+)\s+"?([\w.]+)', open(version_h).read()))
+    text = lookup(version, "TEXT", f"#define SETUPB_VERSION_TEXT in {version_h}")
+    major = int(lookup(version, "MAJOR", f"#define SETUPB_VERSION_MAJOR in {version_h}"))
+    minor = int(lookup(version, "MINOR", f"#define SETUPB_VERSION_MINOR in {version_h}"))
+    patch = int(lookup(version, "PATCH", f"#define SETUPB_VERSION_PATCH in {version_h}"))
+    info = {}
+    for entry in pe.FileInfo[0]:
+        info[entry.Key] = entry
+    strings = {}
+    for key, value in lookup(info, b"StringFileInfo", "StringFileInfo").StringTable[0].entries.items():
+        strings[key.decode()] = value.decode()
+    translation = lookup(info, b"VarFileInfo", "VarFileInfo").Var[0].entry.get(b"Translation")
+    expect(translation == "0x0000 0x04e4", f"translation {translation}")
+    for field in ("CompanyName", "FileDescription", "ProductName"):
+        expect(strings.get(field), f"no {field}")
+    expect(strings.get("OriginalFilename") == "setupb.exe", f"OriginalFilename {strings.get('OriginalFilename')}")
+    for field in ("FileVersion", "ProductVersion"):
+        expect(strings.get(field) == text, f"{field} {strings.get(field)}, not {text}")
+    fixed = pe.VS_FIXEDFILEINFO[0]
+    expect((fixed.FileVersionMS, fixed.FileVersionLS) == (major << 16 | minor, patch << 16), "fixed file version")
+
+
+def check_manifest(pe):
+    """One manifest, id 1: administrator rights, no newer common controls."""
+    manifests = pe_resources(pe).get(pefile.RESOURCE_TYPE["RT_MANIFEST"], [])
+    ids = [manifest.id for manifest in manifests]
+    expect(ids == [1], f"manifests {ids}, not one of id 1")
+    manifest = ""
+    if manifests:
+        data = manifests[0].directory.entries[0].data.struct
+        manifest = pe.get_data(data.OffsetToData, data.Size).decode()
+    expect('<requestedExecutionLevel level="requireAdministrator"' in manifest, "administrator rights")
+    expect("Microsoft.Windows.Common-Controls" not in manifest, "newer common controls")
+
+
+def pe_resources(pe):
+    """Each resource type's entries, by the type's id."""
+    resources = {}
+    for entry in pe.DIRECTORY_ENTRY_RESOURCE.entries:
+        resources[entry.id] = entry.directory.entries
+    return resources
+
+
+def main():
+    exe, version_h, source_dir = sys.argv[1:4]
+    pe = pefile.PE(exe)
+    program = ""
+    for path in SOURCES:
+        program += open(f"{source_dir}/{path}", encoding="utf-8").read()
+    check_windows_and_imports(pe, source_dir)
+    check_catalogue(pe, program)
+    check_version(pe, version_h)
+    check_manifest(pe)
+    for failure in failures:
+        print(f"FAIL: {failure}")
+    if failures:
+        return 1
+    print(f"{exe}: all checks passed")
+    return 0
+
+
+sys.exit(main())

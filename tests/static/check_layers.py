@@ -1,19 +1,88 @@
 #!/usr/bin/python3
-"""Every include of src/ points down its layers, never into tests/ or tools/. Usage: check_layers.py SOURCE_DIR"""
-import os, re, sys
+"""Every include of src/ stays within what its layer may include, never a test or tool header, and every file of
+src/ lies in a layer's folder. Usage: check_layers.py SOURCE_DIR"""
+import os
+import re
+import sys
 
-root, layers = sys.argv[1], ["res/", "text", "config", "dialogs", "flow"]  # the lowest first; src/<layer>/, res/
-rank = lambda path: next((i for i, n in enumerate(layers) if path.startswith(f"src/{n}/" if i else n)), 5)  # noqa
-tests = {n for top in ("tests", "tools") for *_, names in os.walk(f"{root}/{top}") for n in names} | {"gtest", "gmock"}
-files = sorted(os.path.relpath(f"{d}/{n}", root) for d, _, names in os.walk(f"{root}/src") for n in names)
-includes = [(path, n, *found) for path in files for n, line in enumerate(open(f"{root}/{path}", encoding="latin-1"), 1)
-            for found in re.findall(r'^\s*#\s*include\s*(([<"])([^">]*).)', line)]
-chain, failures = " -> ".join(layers[::-1]), [f"{p}: in no layer's folder src/<layer>/" for p in files if rank(p) == 5]
-for path, number, shown, mark, name in includes:  # a quoted name in the file's folder first, then in src/ and res/
-    seen = [os.path.normpath(f"{d}/{name}") for d in [os.path.dirname(path)] * (mark == '"') + ["src", "res"]]
-    own, its = rank(path), rank(next((p for p in seen if os.path.isfile(f"{root}/{p}")), ""))  # 5: in no layer
-    if own < its and (its < 5 or mark == '"' or {name.split("/")[0], os.path.basename(name)} & tests):
-        failures.append(f"{path}:{number}: includes {shown}" + ", not a file of src/<layer>/ or res/" * (its == 5) +
-                        f": {layers[own]} may include only {', '.join(layers[own:0:-1])} and res/ ({chain})")
-print("\n".join(f"FAIL: {f}" for f in failures) or f"src/: {len(files)} files, {len(includes)} includes checked")
-sys.exit(1 if failures else 0)
+# Each layer: its folder, and the layers its files may include besides their own.
+LAYERS = {
+    "flow": ("src/flow/", ["dialogs", "config", "text", "res"]),  # setupb.exe
+    "admin": ("src/admin/", ["config", "text", "res"]),  # the administrator's console tool
+    "dialogs": ("src/dialogs/", ["config", "text", "res"]),
+    "config": ("src/config/", ["text", "res"]),
+    "text": ("src/text/", ["res"]),
+    "res": ("res/", []),
+}
+INCLUDE = re.compile(r'^\s*#\s*include\s*(([<"])([^">]*)[">])')
+
+
+def layer_of(path):  # the layer whose folder holds the path (relative to the source folder), or None
+    for layer, (folder, _) in LAYERS.items():
+        if path.startswith(folder):
+            return layer
+    return None
+
+
+def resolve(root, including, mark, name):
+    # The file an include names, as the compiler finds it: a quoted name in the including file's folder first, then
+    # in src/ and res/. None when it is none of the source tree's files (a system header).
+    folders = ["src", "res"]
+    if mark == '"':
+        folders.insert(0, os.path.dirname(including))
+    for folder in folders:
+        path = os.path.normpath(f"{folder}/{name}")
+        if os.path.isfile(f"{root}/{path}"):
+            return path
+    return None
+
+
+def files_under(root, top):
+    found = []
+    for folder, _, names in os.walk(f"{root}/{top}"):
+        for name in names:
+            found.append(os.path.relpath(f"{folder}/{name}", root))
+    return sorted(found)
+
+
+def may_include(layer):  # every layer but res may include res, named last
+    return ", ".join([layer] + LAYERS[layer][1][:-1]) + " and res/"
+
+
+def main():
+    root = sys.argv[1]
+    test_names = {"gtest", "gmock"}  # a test's or a tool's header, by its folder or its file name
+    for path in files_under(root, "tests") + files_under(root, "tools"):
+        test_names.add(os.path.basename(path))
+    failures = []
+    includes = 0
+    sources = files_under(root, "src")
+    for path in sources:
+        own = layer_of(path)
+        if own is None:
+            failures.append(f"{path}: in no layer's folder")
+            continue
+        for number, line in enumerate(open(f"{root}/{path}", encoding="latin-1"), 1):
+            found = INCLUDE.match(line)
+            if not found:
+                continue
+            includes += 1
+            shown, mark, name = found.groups()
+            target = resolve(root, path, mark, name)
+            rule = f"{path}:{number}: includes {shown}, %s: {own} may include only {may_include(own)}"
+            if target is None:  # a system header, unless quoted or named as a test's or a tool's
+                if mark == '"' or name.split("/")[0] in test_names or os.path.basename(name) in test_names:
+                    failures.append(rule % "not a file of any layer")
+            elif layer_of(target) is None:
+                failures.append(rule % "a file outside every layer")
+            elif layer_of(target) != own and layer_of(target) not in LAYERS[own][1]:
+                failures.append(rule % f"of the {layer_of(target)} layer")
+    for failure in failures:
+        print(f"FAIL: {failure}")
+    if failures:
+        return 1
+    print(f"src/: {len(sources)} files, {includes} includes checked")
+    return 0
+
+
+sys.exit(main())

@@ -9,20 +9,40 @@
 
 namespace {
 
-// Only the first character of the command tail counts. The outcome for each (copy, driver source, driver
-// target) from 000 to 111: D done, F failed, C cancelled, ? the driver-present question.
+// What the pre-flight decides: an exit code (0 done, 1 failed, 2 cancelled), or 3, the driver-present question.
+enum class Decision { Done = 0, Failed = 1, Cancelled = 2, Ask = 3 };
+enum class Mode { ByHand, Install, Reconfigure };
+
+// Only the first character of the command tail counts; then the facts found decide.
 TEST(Preflight, TheRunModeAndTheFactsFoundDecide)
 {
-    const std::pair<const char*, const char*> rows[] = {
-        {"", "FDFDFFD?"}, {"x1", "FDFDFFD?"}, {" 1", "FDFDFFD?"}, {"3", "FDFDFFD?"},  // by hand
-        {"1", "CCCCCCDD"}, {"12", "CCCCCCDD"},                                        // install
-        {"2", "CDCDCCCC"}, {"21", "CDCDCCCC"}};                                       // reconfigure
-    for (const auto& [tail, outcomes] : rows) {
-        for (int facts = 0; facts < 8; ++facts) {
+    using enum Decision;
+    const std::pair<const char*, Mode> tails[] = {
+        {"", Mode::ByHand},   {"x1", Mode::ByHand},  {" 1", Mode::ByHand},      {"3", Mode::ByHand},
+        {"1", Mode::Install}, {"12", Mode::Install}, {"2", Mode::Reconfigure}, {"21", Mode::Reconfigure}};
+    // copies: the program runs from elsewhere than the system directory; source, target: the driver file found
+    // beside the program, in the drivers folder. The decision by hand, with "1" (install) and "2" (reconfigure).
+    const struct { bool copies; bool source; bool target; Decision byHand; Decision with1; Decision with2; } facts[] = {
+        {.copies = false, .source = false, .target = false, .byHand = Failed, .with1 = Cancelled, .with2 = Cancelled},
+        {.copies = false, .source = false, .target = true, .byHand = Done, .with1 = Cancelled, .with2 = Done},
+        {.copies = false, .source = true, .target = false, .byHand = Failed, .with1 = Cancelled, .with2 = Cancelled},
+        {.copies = false, .source = true, .target = true, .byHand = Done, .with1 = Cancelled, .with2 = Done},
+        {.copies = true, .source = false, .target = false, .byHand = Failed, .with1 = Cancelled, .with2 = Cancelled},
+        {.copies = true, .source = false, .target = true, .byHand = Failed, .with1 = Cancelled, .with2 = Cancelled},
+        {.copies = true, .source = true, .target = false, .byHand = Done, .with1 = Done, .with2 = Cancelled},
+        {.copies = true, .source = true, .target = true, .byHand = Ask, .with1 = Done, .with2 = Cancelled},
+    };
+    for (const auto& [tail, mode] : tails) {
+        for (const auto& row : facts) {
             int ask = 7;
-            const Outcome outcome =
-                PreflightTableOutcome(RunModeFromTail(tail), facts >> 2, facts >> 1 & 1, facts & 1, &ask);
-            EXPECT_EQ("DFC?"[ask ? 3 : outcome], outcomes[facts]) << "tail \"" << tail << "\", facts " << facts;
+            const Outcome outcome = PreflightTableOutcome(RunModeFromTail(tail), row.copies, row.source, row.target, &ask);
+            Decision decided = static_cast<Decision>(outcome);
+            if (ask != 0) decided = Decision::Ask;
+            Decision due = row.byHand;
+            if (mode == Mode::Install) due = row.with1;
+            if (mode == Mode::Reconfigure) due = row.with2;
+            EXPECT_EQ(decided, due) << "tail \"" << tail << "\", copies " << row.copies << ", driver beside the program "
+                                    << row.source << ", driver installed " << row.target;
         }
     }
 }
