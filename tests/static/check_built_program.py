@@ -1,12 +1,18 @@
 #!/usr/bin/python3
-"""Reads a built setupb.exe as Windows loads it, on the build machine (also a build it cannot run): the Windows it
-is for, its imports, string catalogue, version, manifest. Usage: check_built_program.py EXE VERSION_H SOURCE_DIR"""
+"""Reads a built setupb.exe or vlncdctl.exe as Windows loads it, on the build machine (also a build it cannot run): the
+Windows it is for, its imports, string catalogue (setupb.exe's), version, manifest.
+Usage: check_built_program.py EXE VERSION_H SOURCE_DIR"""
+import os
 import re
 import sys
 
 import pefile
 
 failures = []
+# Each program by its file name: its subsystem (2 windows, 3 console), the file of its reviewed imports (with the
+# processor's name after it), whether it carries the catalogue, and the rights its manifest asks for.
+PROGRAMS = {"setupb.exe": (2, "cmake/imports", True, "requireAdministrator"),
+            "vlncdctl.exe": (3, "cmake/imports-vlncdctl", False, "asInvoker")}
 # Where the program's layout and buffer sizes are read from.
 SOURCES = ["res/resource.h", "src/text/text_scratch.h", "src/dialogs/copy_progress_dialog.cpp"]
 # The buffer each text is loaded into: message-box texts, the copy dialog's lines, else the title scratch.
@@ -30,7 +36,7 @@ def lookup(table, key, looked_for):
     return table[key]
 
 
-def check_windows_and_imports(pe, source_dir):
+def check_windows_and_imports(pe, source_dir, subsystem_kind, imports_file):
     """By its machine type, the oldest Windows it loads on (i686: Windows NT 4.0, x86-64: the first 64-bit
     Windows), address-space randomisation and no-execute data, and exactly the functions reviewed for that Windows."""
     machines = {0x14C: ("4.0", "i686"), 0x8664: ("5.2", "x86_64")}
@@ -38,13 +44,14 @@ def check_windows_and_imports(pe, source_dir):
     header = pe.OPTIONAL_HEADER
     found = f"{header.MajorSubsystemVersion}.{header.MinorSubsystemVersion}"
     expect(found == subsystem, f"subsystem version {found} in an {processor} file, not {subsystem}")
+    expect(header.Subsystem == subsystem_kind, f"subsystem {header.Subsystem}, not {subsystem_kind}")
     expect(header.DllCharacteristics & 0x140 == 0x140 and pe.has_relocs(), "relocations, dynamic base, NX")
     imports = []
     for dll in pe.DIRECTORY_ENTRY_IMPORT:
         for function in dll.imports:
             imports.append(f"{dll.dll.decode().upper()} {function.name.decode()}")
     reviewed = []
-    for line in open(f"{source_dir}/cmake/imports-{processor}.txt"):
+    for line in open(f"{source_dir}/{imports_file}-{processor}.txt"):
         if line[:1].isalpha():
             reviewed.append(line.strip())
     unreviewed = sorted(set(imports) - set(reviewed))
@@ -111,7 +118,7 @@ def check_catalogue(pe, program):
         expect(not beyond, f"{label(id)} has {beyond}, beyond its block's characters: {text!r}")
 
 
-def check_version(pe, version_h):
+def check_version(pe, version_h, name):
     """Version information: language neutral, code page 1252, the project's version."""
     version = dict(re.findall(r'#define SETUPB_VERSION_(\w+)\s+"?([\w.]+)', open(version_h).read()))
     text = lookup(version, "TEXT", f"#define SETUPB_VERSION_TEXT in {version_h}")
@@ -128,15 +135,15 @@ def check_version(pe, version_h):
     expect(translation == "0x0000 0x04e4", f"translation {translation}")
     for field in ("CompanyName", "FileDescription", "ProductName"):
         expect(strings.get(field), f"no {field}")
-    expect(strings.get("OriginalFilename") == "setupb.exe", f"OriginalFilename {strings.get('OriginalFilename')}")
+    expect(strings.get("OriginalFilename") == name, f"OriginalFilename {strings.get('OriginalFilename')}")
     for field in ("FileVersion", "ProductVersion"):
         expect(strings.get(field) == text, f"{field} {strings.get(field)}, not {text}")
     fixed = pe.VS_FIXEDFILEINFO[0]
     expect((fixed.FileVersionMS, fixed.FileVersionLS) == (major << 16 | minor, patch << 16), "fixed file version")
 
 
-def check_manifest(pe):
-    """One manifest, id 1: administrator rights, no newer common controls."""
+def check_manifest(pe, rights):
+    """One manifest, id 1: the rights the program asks for, no newer common controls."""
     manifests = pe_resources(pe).get(pefile.RESOURCE_TYPE["RT_MANIFEST"], [])
     ids = [manifest.id for manifest in manifests]
     expect(ids == [1], f"manifests {ids}, not one of id 1")
@@ -144,7 +151,7 @@ def check_manifest(pe):
     if manifests:
         data = manifests[0].directory.entries[0].data.struct
         manifest = pe.get_data(data.OffsetToData, data.Size).decode()
-    expect('<requestedExecutionLevel level="requireAdministrator"' in manifest, "administrator rights")
+    expect(f'<requestedExecutionLevel level="{rights}"' in manifest, f"no requestedExecutionLevel {rights}")
     expect("Microsoft.Windows.Common-Controls" not in manifest, "newer common controls")
 
 
@@ -159,13 +166,16 @@ def pe_resources(pe):
 def main():
     exe, version_h, source_dir = sys.argv[1:4]
     pe = pefile.PE(exe)
-    program = ""
-    for path in SOURCES:
-        program += open(f"{source_dir}/{path}", encoding="utf-8").read()
-    check_windows_and_imports(pe, source_dir)
-    check_catalogue(pe, program)
-    check_version(pe, version_h)
-    check_manifest(pe)
+    name = os.path.basename(exe)
+    subsystem_kind, imports_file, has_catalogue, rights = lookup(PROGRAMS, name, f"{name} among the programs")
+    check_windows_and_imports(pe, source_dir, subsystem_kind, imports_file)
+    if has_catalogue:
+        program = ""
+        for path in SOURCES:
+            program += open(f"{source_dir}/{path}", encoding="utf-8").read()
+        check_catalogue(pe, program)
+    check_version(pe, version_h, name)
+    check_manifest(pe, rights)
     for failure in failures:
         print(f"FAIL: {failure}")
     if failures:
