@@ -2,6 +2,8 @@
 // registry, the service manager and the system directory, read with the harness's own readers, and what it prints.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "console_run.h"
 #include "harness.h"
 #include "resource.h"
@@ -38,78 +40,86 @@ enum class After {
 
 struct ToolRow {
     const char* name;
-    Before before;
+    Before before = Before::Nothing;
     const char* arguments;
-    DWORD exitCode;
-    After after;
-    Values parameters;        // Parameters afterwards, when registered or installed
-    const char* outputLine;   // one line the output must hold, or null
-    const char* errorLine;    // the one line of errors, or null for none
+    DWORD exitCode = 0;
+    After after = After::Unchanged;
+    Values parameters = {};          // Parameters afterwards, when registered or installed
+    std::vector<std::string> output = {};  // lines the output holds
+    const char* error = nullptr;     // what the one line of errors says after "vlncdctl: ", else no error at all
 };
 
 const Values kEarlier = ParameterValues(7, 5, 0x2A0, 33, 1, 1);
 const ToolRow kToolRows[] = {
-    {"install, every setting given, any case", Before::Nothing, "Install DMA=None irq=3 Port=3fF buffer=64 "
-     "audio=MONO door=Lock", 0, After::Installed, ParameterValues(0, 3, 0x3FF, 64, 1, 1),
-     "Registering the driver with dma=none irq=3 port=3FF buffer=64 audio=mono door=lock", nullptr},
-    {"install, no setting: the defaults", Before::Nothing, "install", 0, After::Installed,
-     ParameterValues(5, 10, 0x300, 20, 0, 0), nullptr, nullptr},
-    {"install over an installation keeps its settings", Before::Installed, "install irq=9 buffer=02", 0,
-     After::Installed, ParameterValues(7, 9, 0x2A0, 2, 1, 1), nullptr, nullptr},
-    {"install without the driver file", Before::NoDriverOnDisk, "install", 1, After::Unchanged, {}, nullptr,
-     "vlncdctl: a:\\vlncdrvr.sys: 2 File not found."},
-    {"install from the system directory", Before::Nothing, "install /from:C:\\Windows\\System32\\", 87,
-     After::Unchanged, {}, nullptr, "vlncdctl: C:\\Windows\\System32: the source folder is the system directory "
-     "that the files are installed into; install from the diskette's vlncdctl.exe, or name its folder with /from:"},
-    {"an IRQ the dialog does not offer", Before::Nothing, "install irq=12", 87, After::Unchanged, {}, nullptr,
-     "vlncdctl: 'irq=12': not accepted; accepted: irq=3|5|9|10|11"},
-    {"a port out of range", Before::Installed, "set port=400", 87, After::Unchanged, {}, nullptr,
-     "vlncdctl: 'port=400': not accepted; accepted: port=0 to 3FF (1 to 3 hexadecimal digits)"},
-    {"a port of four digits", Before::Nothing, "install port=0300", 87, After::Unchanged, {}, nullptr,
-     "vlncdctl: 'port=0300': not accepted; accepted: port=0 to 3FF (1 to 3 hexadecimal digits)"},
-    {"a buffer too small", Before::Nothing, "install buffer=1", 87, After::Unchanged, {}, nullptr,
-     "vlncdctl: 'buffer=1': not accepted; accepted: buffer=2 to 64"},
-    {"a setting given twice", Before::Nothing, "install irq=3 IRQ=5", 87, After::Unchanged, {}, nullptr,
-     "vlncdctl: 'IRQ=5': given twice; give each setting once"},
-    {"an unknown setting", Before::Nothing, "install speed=2", 87, After::Unchanged, {}, nullptr,
-     "vlncdctl: 'speed=2': not a setting nor /from:DIR; accepted: dma=, irq=, port=, buffer=, audio=, door="},
-    {"a source folder given twice", Before::Nothing, "install /from:A:\\ /FROM:A:\\", 87, After::Unchanged, {},
-     nullptr, "vlncdctl: '/FROM:A:\\': a second /from:; give the source folder once"},
-    {"set takes no source folder", Before::Installed, "set /from:A:\\", 87, After::Unchanged, {}, nullptr,
-     "vlncdctl: '/from:A:\\': not a setting; accepted: dma=, irq=, port=, buffer=, audio=, door="},
-    {"an unknown command", Before::Installed, "setup", 87, After::Unchanged, {}, nullptr,
-     "vlncdctl: setup: not a command; accepted: install, set, status, remove, /? (run vlncdctl /?)"},
-    {"no command", Before::Installed, "", 87, After::Unchanged, {}, "Usage: vlncdctl COMMAND [ARGUMENTS]", nullptr},
-    {"help", Before::Installed, "-H", 0, After::Unchanged, {}, "Usage: vlncdctl COMMAND [ARGUMENTS]", nullptr},
-    {"install over a service pending deletion", Before::ServiceMarked, "install", 1072, After::Copied, {}, nullptr,
-     "vlncdctl: registering the driver (service key, Parameters, service, sibling services): 1072 Service marked "
-     "for delete."},
-    {"status of a service pending deletion", Before::ServiceMarked, "status", 1, After::Unchanged, {},
-     "Installed: partly; missing or pending: the service marked for deletion", nullptr},
-    {"set on an installation", Before::Installed, "SET door=unlock Buffer=2", 0, After::Registered,
-     ParameterValues(7, 5, 0x2A0, 2, 1, 0), nullptr, nullptr},
-    {"set with no driver installed", Before::Nothing, "set irq=5", 1, After::Unchanged, {}, nullptr,
-     "vlncdctl: C:\\windows\\system32\\drivers\\vlncdrvr.sys: no driver installed there; install it first "
-     "(vlncdctl install)"},
-    {"status of nothing", Before::Nothing, "status", 1060, After::Unchanged, {}, "Installed: no", nullptr},
-    {"status of an installation", Before::Installed, "STATUS", 0, After::Unchanged, {}, "IOPortAddress=2A0", nullptr},
-    {"status of a part", Before::BrokenInstalled, "status", 1, After::Unchanged, {},
-     "Installed: partly; missing or pending: the service", nullptr},
-    {"status reads a number of 2 bytes as stored", Before::BrokenInstalled, "status", 1, After::Unchanged, {},
-     "BufferSize=not a 4-byte number", nullptr},
-    {"status reads a text of 4 bytes as stored", Before::BrokenInstalled, "status", 1, After::Unchanged, {},
-     "IOPortAddress=not a 4-byte number", nullptr},
-    {"remove after install", Before::Installed, "remove", 0, After::Removed, {}, "Removed", nullptr},
-    {"remove after setupb.exe", Before::InstalledBySetup, "Remove", 0, After::Removed, {},
-     "Left disabled: vlnpx11 (Start=4); start it again with sc config vlnpx11 start= <its start type>", nullptr},
-    {"remove of nothing", Before::Nothing, "remove", 0, After::Unchanged, {},
-     "Nothing to remove: no product file, no service key, no service VlnCD", nullptr},
-    {"remove of a key nobody may change", Before::LeftoverKeyDenied, "remove", 5, After::Unchanged, {}, nullptr,
-     "vlncdctl: setting Start=4 (disabled) in the service key: 5 Access denied. Run vlncdctl as an administrator."},
-    {"the i686 build on 64-bit Windows", Before::I686UnderWow64, "install", 1, After::Unchanged, {}, nullptr,
-     "vlncdctl: install: this is the 32-bit (i686) vlncdctl.exe on 64-bit Windows, where it sees another system "
-     "directory; run the x86_64 build of vlncdctl.exe"},
+    {.name = "install, every setting given, any case", .arguments = "Install DMA=None irq=3 Port=3fF buffer=64 "
+     "audio=MONO door=Lock", .after = After::Installed, .parameters = ParameterValues(0, 3, 0x3FF, 64, 1, 1),
+     .output = {"Registering the driver with dma=none irq=3 port=3FF buffer=64 audio=mono door=lock"}},
+    {.name = "install, no setting: the defaults", .arguments = "install", .after = After::Installed,
+     .parameters = ParameterValues(5, 10, 0x300, 20, 0, 0)},
+    {.name = "install over an installation keeps its settings", .before = Before::Installed,
+     .arguments = "install irq=9 buffer=02", .after = After::Installed,
+     .parameters = ParameterValues(7, 9, 0x2A0, 2, 1, 1)},
+    {.name = "install without the driver file", .before = Before::NoDriverOnDisk, .arguments = "install",
+     .exitCode = 1, .error = "a:\\vlncdrvr.sys: 2 File not found."},
+    {.name = "install from the system directory", .arguments = "install /from:C:\\Windows\\System32\\",
+     .exitCode = 87, .error = "C:\\Windows\\System32: the source folder is the system directory that the files are "
+     "installed into; install from the diskette's vlncdctl.exe, or name its folder with /from:"},
+    {.name = "install over a service pending deletion", .before = Before::ServiceMarked, .arguments = "install",
+     .exitCode = 1072, .after = After::Copied, .error = "registering the driver (service key, Parameters, service, "
+     "sibling services): 1072 Service marked for delete."},
+    {.name = "an IRQ the dialog does not offer", .arguments = "install irq=12", .exitCode = 87,
+     .error = "'irq=12': not accepted; accepted: irq=3|5|9|10|11"},
+    {.name = "a port out of range", .before = Before::Installed, .arguments = "set port=400", .exitCode = 87,
+     .error = "'port=400': not accepted; accepted: port=0 to 3FF (1 to 3 hexadecimal digits)"},
+    {.name = "a port of four digits", .arguments = "install port=0300", .exitCode = 87,
+     .error = "'port=0300': not accepted; accepted: port=0 to 3FF (1 to 3 hexadecimal digits)"},
+    {.name = "a buffer too small", .arguments = "install buffer=1", .exitCode = 87,
+     .error = "'buffer=1': not accepted; accepted: buffer=2 to 64"},
+    {.name = "a setting given twice", .arguments = "install irq=3 IRQ=5", .exitCode = 87,
+     .error = "'IRQ=5': given twice; give each setting once"},
+    {.name = "an unknown setting", .arguments = "install speed=2", .exitCode = 87,
+     .error = "'speed=2': not a setting nor /from:DIR; accepted: dma=, irq=, port=, buffer=, audio=, door="},
+    {.name = "a source folder given twice", .arguments = "install /from:A:\\ /FROM:A:\\", .exitCode = 87,
+     .error = "'/FROM:A:\\': a second /from:; give the source folder once"},
+    {.name = "set takes no source folder", .before = Before::Installed, .arguments = "set /from:A:\\",
+     .exitCode = 87, .error = "'/from:A:\\': not a setting; accepted: dma=, irq=, port=, buffer=, audio=, door="},
+    {.name = "an unknown command", .before = Before::Installed, .arguments = "setup", .exitCode = 87,
+     .error = "setup: not a command; accepted: install, set, status, remove, /? (run vlncdctl /?)"},
+    {.name = "no command", .before = Before::Installed, .arguments = "", .exitCode = 87,
+     .output = {"Usage: vlncdctl COMMAND [ARGUMENTS]"}},
+    {.name = "help", .before = Before::Installed, .arguments = "-H", .output = {"Usage: vlncdctl COMMAND [ARGUMENTS]"}},
+    {.name = "set on an installation", .before = Before::Installed, .arguments = "SET door=unlock Buffer=2",
+     .after = After::Registered, .parameters = ParameterValues(7, 5, 0x2A0, 2, 1, 0)},
+    {.name = "set with no driver installed", .arguments = "set irq=5", .exitCode = 1,
+     .error = "C:\\windows\\system32\\drivers\\vlncdrvr.sys: no driver installed there; install it first "
+              "(vlncdctl install)"},
+    {.name = "status of nothing", .arguments = "status", .exitCode = 1060, .output = {"Installed: no"}},
+    {.name = "status of an installation", .before = Before::Installed, .arguments = "STATUS",
+     .output = {"IOPortAddress=2A0"}},
+    {.name = "status of a part, values as stored", .before = Before::BrokenInstalled, .arguments = "status",
+     .exitCode = 1, .output = {"Installed: partly; missing or pending: the service", "BufferSize=not a 4-byte number",
+                               "IOPortAddress=not a 4-byte number"}},
+    {.name = "status of a service pending deletion", .before = Before::ServiceMarked, .arguments = "status",
+     .exitCode = 1, .output = {"Installed: partly; missing or pending: the service marked for deletion"}},
+    {.name = "remove after install", .before = Before::Installed, .arguments = "remove", .after = After::Removed,
+     .output = {"Removed"}},
+    {.name = "remove after setupb.exe", .before = Before::InstalledBySetup, .arguments = "Remove",
+     .after = After::Removed,
+     .output = {"Left disabled: vlnpx11 (Start=4); start it again with sc config vlnpx11 start= <its start type>"}},
+    {.name = "remove of nothing", .arguments = "remove",
+     .output = {"Nothing to remove: no product file, no service key, no service VlnCD"}},
+    {.name = "remove of a key nobody may change", .before = Before::LeftoverKeyDenied, .arguments = "remove",
+     .exitCode = 5, .error = "setting Start=4 (disabled) in the service key: 5 Access denied. Run vlncdctl as an "
+     "administrator."},
+    {.name = "the i686 build on 64-bit Windows", .before = Before::I686UnderWow64, .arguments = "install",
+     .exitCode = 1, .error = "install: this is the 32-bit (i686) vlncdctl.exe on 64-bit Windows, where it sees "
+     "another system directory; run the x86_64 build of vlncdctl.exe"},
 };
+
+bool Has(const std::vector<std::string>& lines, const std::string& line)
+{
+    return std::find(lines.begin(), lines.end(), line) != lines.end();
+}
 
 // What the commands may change, read without the tool's code.
 struct Machine {
@@ -173,7 +183,8 @@ bool Prepare(Before before)
     } else if (before == Before::ServiceMarked) {
         prepared = prepared && LayOutInstallation(true) && DeleteService(markedService.emplace().service);
     } else if (before == Before::BrokenInstalled) {
-        const Values broken = {{"BufferSize", {REG_DWORD, std::string("\x21\0", 2)}}, {"IOPortAddress", Text(REG_SZ, "300")}};
+        const Values broken = {{"BufferSize", {REG_DWORD, std::string("\x21\0", 2)}},
+                               {"IOPortAddress", Text(REG_SZ, "300")}};
         prepared = prepared && LayOutInstallation(false) && StoreValues(kParametersKey, broken);
     } else if (before == Before::InstalledBySetup) {
         prepared = prepared && InstallBySetup();
@@ -194,11 +205,13 @@ void RunRow(const ToolRow& row)
     const ConsoleRun run = RunConsole(kTool, row.arguments);
     DenyChanges(kServiceKey, false);
     EXPECT_EQ(run.exitCode, row.exitCode);
-    if (row.outputLine != nullptr) {
-        EXPECT_TRUE(HasLine(run.output, row.outputLine)) << "output lacks: " << row.outputLine;
+    for (const std::string& line : row.output) {
+        EXPECT_TRUE(Has(run.output, line)) << "output lacks: " << line;
     }
-    const std::vector<std::string> errors = row.errorLine ? std::vector<std::string>{row.errorLine}
-                                                          : std::vector<std::string>{};
+    std::vector<std::string> errors;
+    if (row.error != nullptr) {
+        errors.push_back(std::string("vlncdctl: ") + row.error);
+    }
     EXPECT_EQ(run.errors, errors);
 
     const Machine after = ReadMachine();
@@ -255,7 +268,7 @@ TEST(AdminTool, AFileInUseGoesAtTheRestartUnlessInstalledAgainBeforeIt)
     ASSERT_NE(held, INVALID_HANDLE_VALUE);
     const ConsoleRun removed = RunConsole(kTool, "remove");
     EXPECT_EQ(removed.exitCode, DWORD(ERROR_SUCCESS_REBOOT_REQUIRED));
-    EXPECT_TRUE(HasLine(removed.output, kInstalledDriver + ": in use; to be deleted at the next restart"));
+    EXPECT_TRUE(Has(removed.output, kInstalledDriver + ": in use; to be deleted at the next restart"));
     const Value pending = ReadKey(kPendingKey).value_or(Values{})["PendingFileRenameOperations"];
     EXPECT_EQ(pending.second, other + '\0' + "\\??\\" + kInstalledDriver + std::string(3, '\0'));
     EXPECT_EQ(ReadKey(kServiceKey), std::nullopt);
@@ -298,12 +311,12 @@ TEST(AdminTool, ABatchFileReadsEachCommandsExitCode)
                            "echo set=%ERRORLEVEL%\r\n"));
     const ConsoleRun run = RunConsole(kSystemDir + "\\cmd.exe", "/c A:\\deploy.cmd", true);
     DeleteFileA("A:\\deploy.cmd");
-    EXPECT_TRUE(HasLine(run.output, "status=1060"));
-    EXPECT_TRUE(HasLine(run.output, "install=0"));
-    EXPECT_TRUE(HasLine(run.output, "    IOPortAddress    REG_DWORD    0x340"));
-    EXPECT_TRUE(HasLine(run.output, "SERVICE_NAME: VlnCD"));
-    EXPECT_TRUE(HasLine(run.output, "remove=0"));
-    EXPECT_TRUE(HasLine(run.output, "set=1"));
+    EXPECT_TRUE(Has(run.output, "status=1060"));
+    EXPECT_TRUE(Has(run.output, "install=0"));
+    EXPECT_TRUE(Has(run.output, "    IOPortAddress    REG_DWORD    0x340"));
+    EXPECT_TRUE(Has(run.output, "SERVICE_NAME: VlnCD"));
+    EXPECT_TRUE(Has(run.output, "remove=0"));
+    EXPECT_TRUE(Has(run.output, "set=1"));
 }
 
 }  // namespace
