@@ -44,9 +44,9 @@ struct ToolRow {
     const char* arguments;
     DWORD exitCode = 0;
     After after = After::Unchanged;
-    Values parameters = {};          // Parameters afterwards, when registered or installed
+    Values parameters = {};                // Parameters afterwards, when registered or installed
     std::vector<std::string> output = {};  // lines the output holds
-    const char* error = nullptr;     // what the one line of errors says after "vlncdctl: ", else no error at all
+    const char* error = nullptr;           // the one line of errors after "vlncdctl: ", else no error at all
 };
 
 const Values kEarlier = ParameterValues(7, 5, 0x2A0, 33, 1, 1);
@@ -134,14 +134,9 @@ struct Machine {
 
 Machine ReadMachine()
 {
-    Machine machine;
-    machine.serviceKey = ReadKey(kServiceKey);
-    machine.parameters = ReadKey(kParametersKey);
-    machine.sibling = ReadKey(SiblingKey(0));
-    machine.serviceKnown = QueryService().has_value();
-    machine.setupProgram = ReadBytes(kInstalledSetup);
-    machine.driver = ReadBytes(kInstalledDriver);
-    return machine;
+    return {.serviceKey = ReadKey(kServiceKey), .parameters = ReadKey(kParametersKey),
+            .sibling = ReadKey(SiblingKey(0)), .serviceKnown = QueryService().has_value(), .setupProgram = ReadBytes(kInstalledSetup),
+            .driver = ReadBytes(kInstalledDriver)};
 }
 
 // An earlier installation laid out as the setup leaves one, with settings no default has.
