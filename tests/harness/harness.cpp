@@ -48,16 +48,7 @@ Icon ShownIcon(HWND control)
     return Icon::None;
 }
 
-const char* NameOf(Icon icon)
-{
-    switch (icon) {
-    case Icon::Information: return "information";
-    case Icon::Exclamation: return "exclamation";
-    case Icon::Question: return "question";
-    case Icon::None: return "no";
-    }
-    return "no";
-}
+const char* const kIconNames[] = {"no", "information", "exclamation", "question"};  // by Icon
 
 // Adds what a message box shows to what the run showed and closes it with Enter.
 bool CloseMessage(HWND box, RunEnd* shown)
@@ -176,6 +167,12 @@ std::optional<ServiceConfig> QueryService()
                          c.lpLoadOrderGroup ? c.lpLoadOrderGroup : ""};
 }
 
+void PrintTo(const ServiceConfig& c, std::ostream* out)
+{
+    *out << "{type " << c.type << ", start " << c.start << ", errorControl " << c.errorControl << ", image \""
+         << c.image << "\", group \"" << c.group << "\"}";
+}
+
 bool ResetMachine()
 {
     {
@@ -203,9 +200,7 @@ Process::~Process()
 bool Process::StartLine(const std::string& program, std::string commandLine)
 {
     std::string folder = program.substr(0, program.rfind('\\'));
-    if (folder.back() == ':') {
-        folder += '\\';  // a drive's root
-    }
+    if (folder.back() == ':') folder += '\\';  // a drive's root
     STARTUPINFOA startup = {};
     startup.cb = sizeof startup;
     for (int attempt = 1; attempt <= 3; ++attempt) {
@@ -350,7 +345,7 @@ bool Barrier(HWND settings)
 
 void PrintTo(const RunEnd& end, std::ostream* out)
 {
-    *out << "{\"" << end.title << "\", \"" << end.text << "\", " << NameOf(end.icon) << " icon, exit code "
+    *out << "{\"" << end.title << "\", \"" << end.text << "\", " << kIconNames[int(end.icon)] << " icon, exit code "
          << end.exitCode << "}";
 }
 

@@ -73,7 +73,12 @@ struct Service {  // the service manager and the VlnCD service, closed together
         CloseServiceHandle(manager);
     }
 };
-struct ServiceConfig { DWORD type; DWORD start; DWORD errorControl; std::string image; std::string group; };
+struct ServiceConfig {
+    DWORD type; DWORD start; DWORD errorControl; std::string image; std::string group;
+    auto Tie() const { return std::tie(type, start, errorControl, image, group); }
+    bool operator==(const ServiceConfig& o) const { return Tie() == o.Tie(); }
+};
+void PrintTo(const ServiceConfig& config, std::ostream* out);
 std::optional<ServiceConfig> QueryService();  // the VlnCD service as the service manager has it
 // Nothing of an installation left: no service, no service or sibling keys, no installed files.
 bool ResetMachine();
