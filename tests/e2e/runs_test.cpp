@@ -24,9 +24,8 @@ const ServiceConfig kDriverService = {SERVICE_KERNEL_DRIVER, SERVICE_BOOT_START,
                                       "System32\\Drivers\\VLNCDRVR.SYS", "SCSI CDROM Class"};
 
 // Where the program starts from. SystemDir: the installed setupb.exe, its path in capitals, no driver file on the
-// diskette; Renamed: A:\install.exe,
-// no setupb.exe beside it; Glued: the tail right after the quoted name (the runtime's rule would lose it); Wow64: the
-// i686 build on the diskette of a 64-bit Windows.
+// diskette; Renamed: A:\install.exe, no setupb.exe beside it; Glued: the tail right after the quoted name (the
+// runtime's rule would lose it); Wow64: the i686 build on the diskette of a 64-bit Windows.
 enum class From { Diskette, SystemDir, Renamed, Glued, Wow64 };
 
 // What a person or another program does in a dialog.
@@ -78,17 +77,12 @@ void MenuClosedDuringSetup(Process& setup, HWND settings) { DuringSetup(setup, s
 enum class Obstacle { None, SetupTargetHeld, DriverFileGone };
 enum class Copied { Nothing, SetupOnly, Both };
 
+// The driver-present question is asked, and the settings dialog shown, exactly when something is done in it; the
+// settings are stored exactly when the exit code is 0.
 struct RunRow {
-    const char* name;
-    From from = From::Diskette;
-    const char* tail = "";
-    bool driverOnDiskette = true;
-    bool driverInstalled = false;
-    Action question = nullptr;  // the driver-present question is asked exactly when answered
-    Action settings = nullptr;  // the settings dialog is shown exactly when something is done in it
-    Obstacle obstacle = Obstacle::None;
-    RunEnd end;  // the settings are stored exactly when the exit code is 0
-    Copied copied = Copied::Nothing;
+    const char* name; From from = From::Diskette; const char* tail = ""; bool driverOnDiskette = true;
+    bool driverInstalled = false; Action question = nullptr; Action settings = nullptr;
+    Obstacle obstacle = Obstacle::None; RunEnd end; Copied copied = Copied::Nothing;
 };
 const RunRow kRuns[] = {
     {.name = "a first installation, Enter presses Setup", .settings = PressEnter, .end = kRestart,
@@ -160,11 +154,9 @@ TEST_P(EachWayOfStartingAndLeaving, EndsAsItShould)
     ASSERT_TRUE(PrepareDiskette(row.driverOnDiskette && row.from != From::SystemDir ? kDriver : nullptr));
     ASSERT_TRUE(WriteBytes(kInstalledSetup, "setup before"));
     ASSERT_TRUE(StoreValues(SiblingKey(0), {{"Start", Dword(1)}}));
-    if (row.from == From::Wow64) {
-        const bool i686Built = *kI686Setup != '\0';
-        if (!i686Built || !CopyFileA(WindowsPath(kI686Setup).c_str(), "A:\\setupb.exe", FALSE)) {
-            GTEST_SKIP() << "runs in the win64 build's tests, where 32-bit Wine runs and the win32 build is there";
-        }
+    const bool i686Built = *kI686Setup != '\0';
+    if (row.from == From::Wow64 && (!i686Built || !CopyFileA(WindowsPath(kI686Setup).c_str(), "A:\\setupb.exe", 0))) {
+        GTEST_SKIP() << "runs in the win64 build's tests, where 32-bit Wine runs and the win32 build is there";
     }
     const std::string program = PrepareStart(row);
     ASSERT_TRUE(!row.driverInstalled || WriteBytes(kInstalledDriver, "driver before"));

@@ -118,8 +118,7 @@ private:
 // A visible dialog of the process holding control `with` and not `without`, waited for.
 HWND FindDialog(DWORD processId, int with, int without = 0, DWORD limitMs = 0);
 inline HWND WaitDialog(DWORD process, int with, int without = 0) { return FindDialog(process, with, without, WaitMs); }
-// A caption's, a label's or a button's text, also while the program is held; or what the dialog's field (an edit
-// field, a drop-down list's selected entry) shows.
+// A caption's, a label's or a button's text, also while the program is held; or what the dialog's field shows.
 std::string TextOf(HWND window, int field = 0);
 inline bool Checked(HWND dialog, int id) { return SendDlgItemMessageA(dialog, id, BM_GETCHECK, 0, 0) == BST_CHECKED; }
 HWND Focus(HWND dialog);  // the focused control of the dialog's thread

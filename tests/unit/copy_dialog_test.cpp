@@ -32,10 +32,7 @@ const Action kWrongStep = {"a request for the driver's step while the setup prog
 // What the dialog shows, read from the screen between margins of 30 pixels: the name's line and the target
 // directory's, 20 pixels high at 10 and 30 from the client area's top; the bar, 28 high from its middle (read with
 // the pixel around it); the percent, 20 high at 30 from the middle.
-struct Shown {
-    int width = 0;  // between the margins
-    std::vector<DWORD> nameLine, targetLine, bar, percent;
-};
+struct Shown { int width = 0; std::vector<DWORD> nameLine, targetLine, bar, percent; };  // width: between the margins
 
 // The filter's state: the hook has no other place to keep it.
 struct Acting { int tick = 0; int at = 0; Action action = kNothing; Shown shown; } acting;
@@ -129,8 +126,8 @@ TEST(CopyDialog, CopiesOneFilePerTickAndShowsTheFileItsTargetDirectoryAndTheProg
          .driver = &longDirectory, .nameLine = "Copying: x", .targetLine = "To: ", .percent = "50 %"},
     };
     for (const Row& row : rows) {
-        SCOPED_TRACE(testing::Message() << row.action.name << " at tick " << row.at << (row.setup ? ", a long name" : "")
-                     << (row.driver ? ", a long directory" : ""));
+        SCOPED_TRACE(testing::Message() << row.action.name << " at tick " << row.at
+                     << (row.setup ? ", a long name" : "") << (row.driver ? ", a long directory" : ""));
         ASSERT_TRUE(ResetMachine());
         ASSERT_TRUE(WriteBytes(setupProgram.SourcePath(), "setup program"));
         ASSERT_TRUE(WriteBytes(driver.SourcePath(), "driver"));
