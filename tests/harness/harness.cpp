@@ -60,13 +60,6 @@ bool CloseMessage(HWND box, RunEnd* shown)
 
 }  // namespace
 
-const char kServiceKey[] = "System\\CurrentControlSet\\Services\\VlnCD";
-const char kParametersKey[] = "System\\CurrentControlSet\\Services\\VlnCD\\Parameters";
-const std::string kBuiltSetup = WindowsPath(getenv("SETUPB_PROGRAM") ? getenv("SETUPB_PROGRAM") : SETUPB_EXE);
-const std::string kSystemDir = "C:\\windows\\system32";  // as GetSystemDirectoryA gives it under Wine
-const std::string kInstalledSetup = kSystemDir + "\\setupb.exe";
-const std::string kInstalledDriver = kSystemDir + "\\drivers\\vlncdrvr.sys";
-
 std::string WindowsPath(std::string unixPath)
 {
     std::replace(unixPath.begin(), unixPath.end(), '/', '\\');

@@ -31,10 +31,11 @@ bool WaitUntil(Condition done, DWORD limitMs = WaitMs)
 
 // Files, by Windows path (Wine shows the Linux root as Z:).
 std::string WindowsPath(std::string unixPath);
-extern const std::string kBuiltSetup;  // the program under test: SETUPB_PROGRAM when set, else the built one
-extern const std::string kSystemDir;
-extern const std::string kInstalledSetup;
-extern const std::string kInstalledDriver;
+// The program under test: SETUPB_PROGRAM when set, else the built one.
+inline const std::string kBuiltSetup = WindowsPath(getenv("SETUPB_PROGRAM") ? getenv("SETUPB_PROGRAM") : SETUPB_EXE);
+inline const std::string kSystemDir = "C:\\windows\\system32";  // as GetSystemDirectoryA gives it under Wine
+inline const std::string kInstalledSetup = kSystemDir + "\\setupb.exe";
+inline const std::string kInstalledDriver = kSystemDir + "\\drivers\\vlncdrvr.sys";
 inline std::string ReadBytes(const std::string& path)  // "<missing>" when it cannot be read
 {
     std::ifstream file(path, std::ios::binary);
@@ -51,8 +52,8 @@ bool PrepareDiskette(const char* driver);  // A: holds the built setupb.exe and,
 using Value = std::pair<DWORD, std::string>;  // type, data
 using Values = std::map<std::string, Value>;
 using Key = std::optional<Values>;  // nothing: the key does not exist
-extern const char kServiceKey[];
-extern const char kParametersKey[];
+inline constexpr char kServiceKey[] = "System\\CurrentControlSet\\Services\\VlnCD";
+inline constexpr char kParametersKey[] = "System\\CurrentControlSet\\Services\\VlnCD\\Parameters";
 // 0 to 4: vlnpx11 to vlnpx15
 inline std::string SiblingKey(int i) { return "System\\CurrentControlSet\\Services\\vlnpx1" + std::to_string(i + 1); }
 inline Value Dword(DWORD value) { return {REG_DWORD, std::string(reinterpret_cast<const char*>(&value), 4)}; }
