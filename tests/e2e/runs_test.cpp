@@ -20,21 +20,13 @@ const RunEnd kRestart = {kTitle, "The changes you have made will not take effedt
                          Icon::Information, 0};
 const RunEnd kFailed = {kTitle, "Failed to install the VELNARI adapter.", Icon::Exclamation, 1};
 const char kI686Setup[] = SETUPB_I686_EXE;
-// The close a program other than setupb.exe asks for: WM_SYSCOMMAND SC_CLOSE. The window system keeps the four low
-// bits of the command for itself: a double-click on the window-menu icon sends SC_CLOSE | 3.
-constexpr WPARAM kCloseWithLowBits = SC_CLOSE | 3;
+const ServiceConfig kDriverService = {SERVICE_KERNEL_DRIVER, SERVICE_BOOT_START, SERVICE_ERROR_NORMAL,
+                                      "System32\\Drivers\\VLNCDRVR.SYS", "SCSI CDROM Class"};
 
-// Where the program starts from. SystemDir: the installed setupb.exe, its path in capitals; Renamed: A:\install.exe,
-// no setupb.exe beside it; Glued: the tail right after the quoted name (the runtime's rule would lose it); Wow64: the
-// i686 build on the diskette of a 64-bit Windows.
+// Where the program starts from. SystemDir: the installed setupb.exe, its path in capitals, no driver file on the
+// diskette; Renamed: A:\install.exe, no setupb.exe beside it; Glued: the tail right after the quoted name (the
+// runtime's rule would lose it); Wow64: the i686 build on the diskette of a 64-bit Windows.
 enum class From { Diskette, SystemDir, Renamed, Glued, Wow64 };
-// The screen position of a mouse click in the dialog's window menu, as WM_SYSCOMMAND's lParam carries it.
-LPARAM MenuClick(HWND dialog)
-{
-    RECT rect = {};
-    GetWindowRect(dialog, &rect);
-    return MAKELPARAM(rect.left + 12, rect.top + 8);
-}
 
 // What a person or another program does in a dialog.
 using Action = void (*)(Process& setup, HWND dialog);
@@ -43,54 +35,54 @@ void PressAltF4(Process&, HWND dialog) { PressKey(dialog, VK_F4, true); }
 void ClickNew(Process&, HWND dialog) { Click(dialog, IDB_INIT_NEW); }
 void ClickSetup(Process&, HWND dialog) { Click(dialog, IDB_SET_SETUP); }
 void ClickCancel(Process&, HWND dialog) { Click(dialog, IDB_CANCEL); }
-// Close in the window menu: the mouse position in lParam.
-void MenuClose(Process&, HWND dialog) { PostMessageA(dialog, WM_SYSCOMMAND, SC_CLOSE, MenuClick(dialog)); }
-void LowBitsClose(Process&, HWND dialog) { PostMessageA(dialog, WM_SYSCOMMAND, kCloseWithLowBits, 0); }
+void Close(Process&, HWND dialog) { PostMessageA(dialog, WM_SYSCOMMAND, SC_CLOSE, 0); }  // asked by another program
+void MenuClose(Process&, HWND dialog)  // Close in the window menu: lParam holds the mouse's screen position
+{
+    RECT rect = {};
+    GetWindowRect(dialog, &rect);
+    PostMessageA(dialog, WM_SYSCOMMAND, SC_CLOSE, MAKELPARAM(rect.left + 12, rect.top + 8));
+}
+// The window system keeps the command's four low bits for itself: a double-click on the menu icon sends SC_CLOSE | 3.
+void LowBitsClose(Process&, HWND dialog) { PostMessageA(dialog, WM_SYSCOMMAND, SC_CLOSE | 3, 0); }
 void RefusedThenClosed(Process& setup, HWND settings)  // Setup refused, then a close from another program
 {
     ASSERT_TRUE(Paste(settings, IDE_SET_PORT, ""));
     Click(settings, IDB_SET_SETUP);
     ASSERT_EQ(MessagesShown(setup, settings).title, "Input value error");
-    PostMessageA(settings, WM_SYSCOMMAND, SC_CLOSE, 0);
+    Close(setup, settings);
 }
 // Setup clicked while the program is held: what is posted or queued meanwhile is read as soon as the copy dialog is
 // open, before its first timer tick, or, where nothing is copied, right after the registration. Space presses the
 // copy dialog's focused Cancel.
-template <typename Then>
-void DuringSetup(Process& setup, HWND settings, Then then)
+void DuringSetup(Process& setup, HWND settings, Action then)
 {
     ASSERT_TRUE(setup.Hold());
     Click(settings, IDB_SET_SETUP);
-    then();
+    then(setup, settings);
     setup.Release();
 }
-void CopyCancel(Process& setup, HWND settings) { DuringSetup(setup, settings, [] { QueueKey(VK_SPACE); }); }
-void CopyAltF4(Process& setup, HWND settings) { DuringSetup(setup, settings, [] { QueueKey(VK_F4, true); }); }
+void CopyCancel(Process& setup, HWND settings)
+{
+    DuringSetup(setup, settings, [](Process&, HWND) { QueueKey(VK_SPACE); });
+}
+void CopyAltF4(Process& setup, HWND settings)
+{
+    DuringSetup(setup, settings, [](Process&, HWND) { QueueKey(VK_F4, true); });
+}
 // A close from another program posted to the settings dialog, with lParam 0, or as the taskbar's Close.
-void ClosedDuringSetup(Process& setup, HWND settings)
-{
-    DuringSetup(setup, settings, [&] { PostMessageA(settings, WM_SYSCOMMAND, SC_CLOSE, 0); });
-}
-void MenuClosedDuringSetup(Process& setup, HWND settings)
-{
-    DuringSetup(setup, settings, [&] { MenuClose(setup, settings); });
-}
+void ClosedDuringSetup(Process& setup, HWND settings) { DuringSetup(setup, settings, Close); }
+void MenuClosedDuringSetup(Process& setup, HWND settings) { DuringSetup(setup, settings, MenuClose); }
 
 // What another program does once the settings dialog is up.
 enum class Obstacle { None, SetupTargetHeld, DriverFileGone };
 enum class Copied { Nothing, SetupOnly, Both };
 
+// The driver-present question is asked, and the settings dialog shown, exactly when something is done in it; the
+// settings are stored exactly when the exit code is 0.
 struct RunRow {
-    const char* name;
-    From from = From::Diskette;
-    const char* tail = "";
-    bool driverOnDiskette = true;
-    bool driverInstalled = false;
-    Action question = nullptr;  // the driver-present question is asked exactly when answered
-    Action settings = nullptr;  // the settings dialog is shown exactly when something is done in it
-    Obstacle obstacle = Obstacle::None;
-    RunEnd end;  // the settings are stored exactly when the exit code is 0
-    Copied copied = Copied::Nothing;
+    const char* name; From from = From::Diskette; const char* tail = ""; bool driverOnDiskette = true;
+    bool driverInstalled = false; Action question = nullptr; Action settings = nullptr;
+    Obstacle obstacle = Obstacle::None; RunEnd end; Copied copied = Copied::Nothing;
 };
 const RunRow kRuns[] = {
     {.name = "a first installation, Enter presses Setup", .settings = PressEnter, .end = kRestart,
@@ -101,16 +93,16 @@ const RunRow kRuns[] = {
      .settings = ClickSetup, .end = kRestart, .copied = Copied::Both},
     {.name = "Cancel at the question", .driverInstalled = true, .question = ClickCancel, .end = Silent(2)},
     {.name = "Alt+F4 at the question", .driverInstalled = true, .question = PressAltF4, .end = Silent(2)},
-    {.name = "system directory reconfigures", .from = From::SystemDir, .driverOnDiskette = false,
-     .driverInstalled = true, .settings = ClickSetup, .end = kRestart},
-    {.name = "system directory, no driver", .from = From::SystemDir, .driverOnDiskette = false, .end = kFailed},
+    {.name = "system directory reconfigures", .from = From::SystemDir, .driverInstalled = true, .settings = ClickSetup,
+     .end = kRestart},
+    {.name = "system directory, no driver", .from = From::SystemDir, .end = kFailed},
     {.name = "diskette without the driver file", .driverOnDiskette = false, .end = kFailed},
     {.name = "renamed, no setupb.exe beside it", .from = From::Renamed, .end = kFailed},
     {.name = "renamed, \"1\"", .from = From::Renamed, .tail = "1", .end = Silent(1)},
     {.name = "\"1\" replaces installed files unasked", .tail = "1", .driverInstalled = true,
      .settings = ClickSetup, .end = Silent(0), .copied = Copied::Both},
-    {.name = "\"2\" reconfigures", .from = From::SystemDir, .tail = "2", .driverOnDiskette = false,
-     .driverInstalled = true, .settings = ClickSetup, .end = Silent(0)},
+    {.name = "\"2\" reconfigures", .from = From::SystemDir, .tail = "2", .driverInstalled = true,
+     .settings = ClickSetup, .end = Silent(0)},
     {.name = "Cancel in the settings dialog", .settings = ClickCancel, .end = Silent(2)},
     {.name = "Alt+F4 in the settings dialog", .settings = PressAltF4, .end = Silent(2)},
     {.name = "Close in its window menu", .settings = MenuClose, .end = Silent(2)},
@@ -118,8 +110,7 @@ const RunRow kRuns[] = {
     {.name = "closed from outside after a refused Setup", .settings = RefusedThenClosed, .end = Silent(2)},
     {.name = "Cancel in the copy dialog", .settings = CopyCancel, .end = Silent(2)},
     {.name = "Alt+F4 in the copy dialog", .settings = CopyAltF4, .end = Silent(2)},
-    {.name = "setup target held open", .settings = ClickSetup, .obstacle = Obstacle::SetupTargetHeld,
-     .end = kFailed},
+    {.name = "setup target held open", .settings = ClickSetup, .obstacle = Obstacle::SetupTargetHeld, .end = kFailed},
     {.name = "driver file gone during the run", .settings = ClickSetup, .obstacle = Obstacle::DriverFileGone,
      .end = kFailed, .copied = Copied::SetupOnly},
     {.name = "\"2\" right after the quoted name", .from = From::Glued, .tail = "2", .driverInstalled = true,
@@ -131,7 +122,7 @@ const RunRow kRuns[] = {
     {.name = "closed from the taskbar while copying, \"1\"", .tail = "1", .settings = MenuClosedDuringSetup,
      .end = Silent(0), .copied = Copied::Both},
     {.name = "closed from the taskbar while registering, \"2\"", .from = From::SystemDir, .tail = "2",
-     .driverOnDiskette = false, .driverInstalled = true, .settings = MenuClosedDuringSetup, .end = Silent(0)},
+     .driverInstalled = true, .settings = MenuClosedDuringSetup, .end = Silent(0)},
     {.name = "the i686 build on 64-bit Windows", .from = From::Wow64, .end = kFailed},
     {.name = "the i686 build on 64-bit Windows, \"1\"", .from = From::Wow64, .tail = "1", .end = Silent(2)},
 };
@@ -160,19 +151,15 @@ TEST_P(EachWayOfStartingAndLeaving, EndsAsItShould)
 {
     const RunRow& row = GetParam();  // from a machine with nothing installed but a sibling that would start
     ASSERT_TRUE(ResetMachine());
-    ASSERT_TRUE(PrepareDiskette(row.driverOnDiskette ? kDriver : nullptr));
+    ASSERT_TRUE(PrepareDiskette(row.driverOnDiskette && row.from != From::SystemDir ? kDriver : nullptr));
     ASSERT_TRUE(WriteBytes(kInstalledSetup, "setup before"));
     ASSERT_TRUE(StoreValues(SiblingKey(0), {{"Start", Dword(1)}}));
-    if (row.from == From::Wow64) {
-        const bool i686Built = *kI686Setup != '\0';
-        if (!i686Built || !CopyFileA(WindowsPath(kI686Setup).c_str(), "A:\\setupb.exe", FALSE)) {
-            GTEST_SKIP() << "runs in the win64 build's tests, where 32-bit Wine runs and the win32 build is there";
-        }
+    const bool i686Built = *kI686Setup != '\0';
+    if (row.from == From::Wow64 && (!i686Built || !CopyFileA(WindowsPath(kI686Setup).c_str(), "A:\\setupb.exe", 0))) {
+        GTEST_SKIP() << "runs in the win64 build's tests, where 32-bit Wine runs and the win32 build is there";
     }
     const std::string program = PrepareStart(row);
-    if (row.driverInstalled) {
-        ASSERT_TRUE(WriteBytes(kInstalledDriver, "driver before"));
-    }
+    ASSERT_TRUE(!row.driverInstalled || WriteBytes(kInstalledDriver, "driver before"));
     const std::string setupBefore = ReadBytes(kInstalledSetup);
     const std::string driverBefore = ReadBytes(kInstalledDriver);
 
@@ -195,9 +182,7 @@ TEST_P(EachWayOfStartingAndLeaving, EndsAsItShould)
         if (row.obstacle == Obstacle::SetupTargetHeld) {
             held = CreateFileA(kInstalledSetup.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_ALWAYS, 0, nullptr);
         }
-        if (row.obstacle == Obstacle::DriverFileGone) {
-            ASSERT_TRUE(DeleteFileA("A:\\vlncdrvr.sys"));
-        }
+        ASSERT_TRUE(row.obstacle != Obstacle::DriverFileGone || DeleteFileA("A:\\vlncdrvr.sys"));
         ASSERT_TRUE(Barrier(settings));
         ASSERT_NO_FATAL_FAILURE(row.settings(setup, settings));
     }
@@ -208,17 +193,8 @@ TEST_P(EachWayOfStartingAndLeaving, EndsAsItShould)
     const bool done = row.end.exitCode == 0;  // then the defaults shown are stored, a boot-start kernel driver created
     EXPECT_EQ(ReadKey(kServiceKey).has_value(), done);
     EXPECT_EQ(ReadKey(kParametersKey), done ? Key(ParameterValues(5, 10, 0x300, 20, 0, 0)) : std::nullopt);
-    const std::optional<ServiceConfig> service = QueryService();
-    EXPECT_EQ(service.has_value(), done) << "the VlnCD service";
-    if (done && service) {
-        EXPECT_EQ(service->type, DWORD(SERVICE_KERNEL_DRIVER));
-        EXPECT_EQ(service->start, DWORD(SERVICE_BOOT_START));
-        EXPECT_EQ(service->errorControl, DWORD(SERVICE_ERROR_NORMAL));
-        EXPECT_EQ(service->image, "System32\\Drivers\\VLNCDRVR.SYS");
-        EXPECT_EQ(service->group, "SCSI CDROM Class");
-    }
-    const DWORD siblingStart = done ? 4 : 1;
-    EXPECT_EQ(ReadKey(SiblingKey(0)), Key(Values{{"Start", Dword(siblingStart)}}));
+    EXPECT_EQ(QueryService(), done ? std::optional(kDriverService) : std::nullopt) << "the VlnCD service";
+    EXPECT_EQ(ReadKey(SiblingKey(0)), Key(Values{{"Start", Dword(done ? 4 : 1)}}));
     EXPECT_EQ(ReadBytes("C:\\windows\\syswow64\\setupb.exe"), "<missing>");
     const bool setupCopied = row.copied != Copied::Nothing;
     const bool driverCopied = row.copied == Copied::Both;
@@ -229,24 +205,14 @@ TEST_P(EachWayOfStartingAndLeaving, EndsAsItShould)
 
 INSTANTIATE_TEST_SUITE_P(Runs, EachWayOfStartingAndLeaving, testing::ValuesIn(kRuns));  // named by PrintTo
 
-// Presses Setup in a run from the diskette ("1") or from the system directory; when closedWhileCopying, a close from
-// another program reaches the settings dialog while the copy dialog runs.
-RunEnd SetUpInstalled(const char* tail, bool closedWhileCopying)
+// A run from the diskette ("1") or from the system directory, Setup pressed as setUp does.
+RunEnd SetUpInstalled(const char* tail, Action setUp)
 {
     Process setup;
     const bool fromDiskette = tail[0] == '1';
-    HWND settings = nullptr;
     if (setup.Start(fromDiskette ? "A:\\setupb.exe" : kInstalledSetup, tail)) {
-        settings = WaitDialog(setup.Id(), IDB_SET_SETUP);
+        setUp(setup, WaitDialog(setup.Id(), IDB_SET_SETUP));
     }
-    if (!closedWhileCopying) {
-        PressKey(settings, VK_RETURN);
-        return FollowToEnd(setup);
-    }
-    EXPECT_TRUE(setup.Hold());
-    Click(settings, IDB_SET_SETUP);
-    PostMessageA(settings, WM_SYSCOMMAND, SC_CLOSE, 0);
-    setup.Release();
     return FollowToEnd(setup);
 }
 
@@ -277,42 +243,38 @@ TEST(Runs, RegistryStepsOverAnInstallationEndAtTheFirstThatFailsWithItsStatus)
     const std::string keys[5] = {kServiceKey, kParametersKey, siblings[0], siblings[1], siblings[2]};
     // The tail: "1" from the diskette, "" or "2" from the system directory. keysWritten: how many of keys[], in
     // order, the run writes; the others stay as they were. By hand or for an installer: the same status.
-    // deniedKey: nobody may change it; eightByteStart: a sibling whose Start value is 8 bytes long.
+    // denied: nobody may change that key; eightByteStart: a sibling whose Start value is 8 bytes long.
     const struct {
-        const char* what; const char* tail; int keysWritten; std::string deniedKey = ""; std::string eightByteStart = "";
-        bool servicePendingDeletion = false; bool closedWhileCopying = false; DWORD exitCode;
+        const char* what; const char* tail = ""; int keysWritten;
+        std::string denied = ""; std::string eightByteStart = ""; bool pendingDeletion = false;
+        Action setUp = PressEnter; DWORD status;
     } rows[] = {
-        {.what = "nothing in the way, installed again", .tail = "1", .keysWritten = 5, .exitCode = ERROR_SUCCESS},
-        {.what = "service key denied", .tail = "", .keysWritten = 0, .deniedKey = kServiceKey,
-         .exitCode = ERROR_ACCESS_DENIED},
-        {.what = "Parameters denied", .tail = "1", .keysWritten = 1, .deniedKey = kParametersKey,
-         .exitCode = ERROR_ACCESS_DENIED},
-        {.what = "second sibling denied", .tail = "2", .keysWritten = 3, .deniedKey = siblings[1],
-         .exitCode = ERROR_ACCESS_DENIED},
-        {.what = "second sibling's Start of 8 bytes", .tail = "", .keysWritten = 3, .eightByteStart = siblings[1],
-         .exitCode = ERROR_MORE_DATA},
-        {.what = "service pending deletion", .tail = "1", .keysWritten = 2, .servicePendingDeletion = true,
-         .exitCode = ERROR_SERVICE_MARKED_FOR_DELETE},
-        {.what = "service pending deletion", .tail = "", .keysWritten = 2, .servicePendingDeletion = true,
-         .exitCode = ERROR_SERVICE_MARKED_FOR_DELETE},
-        {.what = "Parameters denied, service pending deletion", .tail = "", .keysWritten = 1,
-         .deniedKey = kParametersKey, .servicePendingDeletion = true, .exitCode = ERROR_ACCESS_DENIED},
+        {.what = "nothing in the way, installed again", .tail = "1", .keysWritten = 5, .status = ERROR_SUCCESS},
+        {.what = "service key denied", .keysWritten = 0, .denied = kServiceKey, .status = ERROR_ACCESS_DENIED},
+        {.what = "Parameters denied", .tail = "1", .keysWritten = 1, .denied = kParametersKey,
+         .status = ERROR_ACCESS_DENIED},
+        {.what = "second sibling denied", .tail = "2", .keysWritten = 3, .denied = siblings[1],
+         .status = ERROR_ACCESS_DENIED},
+        {.what = "second sibling's Start of 8 bytes", .keysWritten = 3, .eightByteStart = siblings[1],
+         .status = ERROR_MORE_DATA},
+        {.what = "service pending deletion", .tail = "1", .keysWritten = 2, .pendingDeletion = true,
+         .status = ERROR_SERVICE_MARKED_FOR_DELETE},
+        {.what = "service pending deletion", .keysWritten = 2, .pendingDeletion = true,
+         .status = ERROR_SERVICE_MARKED_FOR_DELETE},
+        {.what = "Parameters denied, service pending deletion", .keysWritten = 1, .denied = kParametersKey,
+         .pendingDeletion = true, .status = ERROR_ACCESS_DENIED},
         {.what = "service key denied, closed from outside while copying", .tail = "1", .keysWritten = 0,
-         .deniedKey = kServiceKey, .closedWhileCopying = true, .exitCode = ERROR_ACCESS_DENIED},
+         .denied = kServiceKey, .setUp = ClosedDuringSetup, .status = ERROR_ACCESS_DENIED},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(std::string(row.what) + ", tail \"" + row.tail + "\"");
         ASSERT_TRUE(LayOutEarlierInstallation(siblings));
-        if (!row.deniedKey.empty()) {
-            ASSERT_TRUE(DenyChanges(row.deniedKey));
-        }
+        ASSERT_TRUE(row.denied.empty() || DenyChanges(row.denied));
         if (!row.eightByteStart.empty()) {
             ASSERT_TRUE(StoreValues(row.eightByteStart, {{"Start", {REG_BINARY, "12345678"}}}));
         }
         std::optional<Service> marked;  // its handle open across the run: the service, key and all, goes with it
-        if (row.servicePendingDeletion) {
-            ASSERT_TRUE(DeleteService(marked.emplace().service));
-        }
+        ASSERT_TRUE(!row.pendingDeletion || DeleteService(marked.emplace().service));
         Key before[5];
         for (int key = 0; key < 5; ++key) before[key] = ReadKey(keys[key]);
         Values serviceWritten = *before[0];  // what the program does not write stays
@@ -321,8 +283,8 @@ TEST(Runs, RegistryStepsOverAnInstallationEndAtTheFirstThatFailsWithItsStatus)
         const Key written[5] = {serviceWritten, ParameterValues(6, 9, 0x2A0, 33, 1, 1), off, off, off};
 
         const bool byHand = row.tail[0] == '\0';
-        const RunEnd failedByHand = {kTitle, kFailed.text, Icon::Exclamation, row.exitCode};
-        EXPECT_EQ(SetUpInstalled(row.tail, row.closedWhileCopying), byHand ? failedByHand : Silent(row.exitCode));
+        const RunEnd failedByHand = {kTitle, kFailed.text, Icon::Exclamation, row.status};
+        EXPECT_EQ(SetUpInstalled(row.tail, row.setUp), byHand ? failedByHand : Silent(row.status));
         for (int key = 0; key < 5; ++key) {
             EXPECT_EQ(ReadKey(keys[key]), key < row.keysWritten ? written[key] : before[key]) << keys[key];
         }
@@ -339,6 +301,11 @@ const Shown kSettingsShows = {{0, TXT_PRODUCT_TITLE}, {IDT_SET_DESCRIPTION, TXT_
     {IDB_SET_UNLOCK, TXT_UNLOCKED}, {IDB_SET_LOCK, TXT_LOCKED}, {IDT_SET_PORT_LABEL, TXT_PORT_LABEL},
     {IDT_SET_BUFFER_LABEL, TXT_BUFFER_LABEL}, {IDB_SET_SETUP, TXT_SETUP_BUTTON}, {IDB_CANCEL, TXT_CANCEL_BUTTON}};
 const Shown kCopyShows = {{0, TXT_PRODUCT_TITLE}, {IDB_CANCEL, TXT_CANCEL_BUTTON}};
+// The English texts of a kind that could change places with each other, as the product has them.
+using Texts = std::map<int, std::string>;  // by offset
+const Texts kEnglish = {{TXT_DMA_LABEL, "&DMA CHANNEL"}, {TXT_IRQ_LABEL, "&IRQ CHANNEL"},
+    {TXT_STEREO, "STEREO"}, {TXT_MONO, "MONORAL"}, {TXT_UNLOCKED, "UNLOCK"}, {TXT_LOCKED, "LOCK"},
+    {TXT_CURRENT_BUTTON, "Current"}, {TXT_NEW_BUTTON, "New"}};
 
 // Run by the e2e.language.* tests, each under its locale, SETUPB_LANGUAGE naming the language due and
 // SETUPB_SYSTEM_LOCALE, SETUPB_USER_LOCALE the locale ids Wine must report (hexadecimal).
@@ -361,6 +328,8 @@ TEST(Language, EveryDialogAndMessageShowsItsTextsInTheSystemLocalesLanguageWhere
         EXPECT_GT(LoadStringA(program, base + offset, loaded, sizeof loaded), 0) << "no text at offset " << offset;
         return std::string(loaded);
     };
+    const Texts englishDue = std::string(language) == "English" ? kEnglish : Texts{};
+    for (const auto& [offset, english] : englishDue) EXPECT_EQ(text(offset), english) << "English text " << offset;
     const auto centre = [](LONG from, LONG to, LONG size) { return from + (to - from - size) / 2; };
     const LONG width = GetSystemMetrics(SM_CXSCREEN);
     const LONG height = GetSystemMetrics(SM_CYSCREEN);

@@ -35,9 +35,7 @@ TEST(SettingsDialog, FiltersKeysWarnsOncePerChangeRefusesBadTextsAndIgnoresEscap
     };
     for (const auto& step : typing) {
         SCOPED_TRACE(std::string("typed \"") + step.typed + "\"");
-        if (step.cleared) {
-            ASSERT_TRUE(Paste(dialog, step.field, ""));
-        }
+        ASSERT_TRUE(!step.cleared || Paste(dialog, step.field, ""));
         Type(dialog, step.field, step.typed);
         EXPECT_EQ(MessagesShown(setup, dialog), step.warned);
         EXPECT_EQ(TextOf(dialog, step.field), step.shown);
@@ -85,8 +83,7 @@ TEST(SettingsDialog, ShowsTheStoredValuesAndSetupStoresWhatWasChosen)
         {"3ff", "02", 0x3FF, 2}, {"0", "64", 0, 64}, {"a", "2", 0xA, 2}, {"FF", "9", 0xFF, 9}};
     for (const auto& row : typed) {
         SCOPED_TRACE(std::string("port \"") + row.port + "\", buffer \"" + row.buffer + "\"");
-        ASSERT_TRUE(ResetMachine());
-        ASSERT_TRUE(CopyFileA(kBuiltSetup.c_str(), kInstalledSetup.c_str(), FALSE));
+        ASSERT_TRUE(ResetMachine() && CopyFileA(kBuiltSetup.c_str(), kInstalledSetup.c_str(), FALSE));
         ASSERT_TRUE(WriteBytes(kInstalledDriver, "driver"));
         ASSERT_TRUE(StoreValues(kParametersKey, ParameterValues(7, 11, 0x2A0, 33, 1, 1)));
         Process setup;

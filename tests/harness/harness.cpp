@@ -11,8 +11,7 @@ namespace harness {
 
 namespace {
 
-// The whole tree, a denial on it or on its Parameters lifted first.
-bool DeleteKey(const std::string& path)
+bool DeleteKey(const std::string& path)  // the whole tree, a denial on it or on its Parameters lifted first
 {
     DenyChanges(path + "\\Parameters", false);
     DenyChanges(path, false);
@@ -20,8 +19,8 @@ bool DeleteKey(const std::string& path)
     return !ReadKey(path);
 }
 
-// The system icon that the control shows: each is drawn as a static control
-// draws it, over the same background, and must match almost pixel for pixel.
+// The system icon the control shows: each drawn as a static control draws it, over the same background, must match
+// almost pixel for pixel.
 Icon ShownIcon(HWND control)
 {
     RECT rect = {};
@@ -29,9 +28,9 @@ Icon ShownIcon(HWND control)
     const std::vector<DWORD> shown = ScreenPixels(rect);
     const DWORD face = shown.empty() ? 0 : shown[0];  // the corners of an icon show the background
     const RECT area = {0, 0, rect.right - rect.left, rect.bottom - rect.top};
-    for (const auto& [resource, icon] : {std::make_pair(IDI_INFORMATION, Icon::Information),
-                                         std::make_pair(IDI_EXCLAMATION, Icon::Exclamation),
-                                         std::make_pair(IDI_QUESTION, Icon::Question)}) {
+    for (const auto& [resource, icon] : {std::pair(IDI_INFORMATION, Icon::Information),
+                                         std::pair(IDI_EXCLAMATION, Icon::Exclamation),
+                                         std::pair(IDI_QUESTION, Icon::Question)}) {
         const std::vector<DWORD> drawn = Drawn(area.right, area.bottom, [&](HDC memory) {
             HBRUSH brush = CreateSolidBrush(RGB(face >> 16 & 0xFF, face >> 8 & 0xFF, face & 0xFF));
             FillRect(memory, &area, brush);
@@ -40,24 +39,13 @@ Icon ShownIcon(HWND control)
         });
         if (shown.empty() || drawn.size() != shown.size()) continue;
         size_t same = 0;
-        for (size_t index = 0; index < shown.size(); ++index) {
-            if (((drawn[index] ^ shown[index]) & 0xFFFFFF) == 0) ++same;
-        }
+        for (size_t index = 0; index < shown.size(); ++index) same += ((drawn[index] ^ shown[index]) & 0xFFFFFF) == 0;
         if (same >= shown.size() - shown.size() / 50) return icon;
     }
     return Icon::None;
 }
 
-const char* NameOf(Icon icon)
-{
-    switch (icon) {
-    case Icon::Information: return "information";
-    case Icon::Exclamation: return "exclamation";
-    case Icon::Question: return "question";
-    case Icon::None: return "no";
-    }
-    return "no";
-}
+const char* const kIconNames[] = {"no", "information", "exclamation", "question"};  // by Icon
 
 // Adds what a message box shows to what the run showed and closes it with Enter.
 bool CloseMessage(HWND box, RunEnd* shown)
@@ -70,20 +58,7 @@ bool CloseMessage(HWND box, RunEnd* shown)
     return WaitUntil([&] { return !IsWindowVisible(box); });
 }
 
-std::string SystemDirectory()
-{
-    char buffer[MAX_PATH] = "";
-    return std::string(buffer, GetSystemDirectoryA(buffer, MAX_PATH));
-}
-
 }  // namespace
-
-const char kServiceKey[] = "System\\CurrentControlSet\\Services\\VlnCD";
-const char kParametersKey[] = "System\\CurrentControlSet\\Services\\VlnCD\\Parameters";
-const std::string kBuiltSetup = WindowsPath(getenv("SETUPB_PROGRAM") ? getenv("SETUPB_PROGRAM") : SETUPB_EXE);
-const std::string kSystemDir = SystemDirectory();
-const std::string kInstalledSetup = kSystemDir + "\\setupb.exe";
-const std::string kInstalledDriver = kSystemDir + "\\drivers\\vlncdrvr.sys";
 
 std::string WindowsPath(std::string unixPath)
 {
@@ -145,8 +120,7 @@ bool StoreValues(const std::string& path, const Values& values)
     return stored;
 }
 
-// Read-only for everybody when denied, else full access for everybody.
-bool DenyChanges(const std::string& path, bool denied)
+bool DenyChanges(const std::string& path, bool denied)  // read-only for everybody when denied, else full access
 {
     const char* sddl = denied ? "D:P(A;;KR;;;WD)(A;;KR;;;BA)(A;;KR;;;SY)" : "D:P(A;;KA;;;WD)";
     PSECURITY_DESCRIPTOR descriptor = nullptr;
@@ -176,12 +150,16 @@ std::optional<ServiceConfig> QueryService()
                          c.lpLoadOrderGroup ? c.lpLoadOrderGroup : ""};
 }
 
+void PrintTo(const ServiceConfig& c, std::ostream* out)
+{
+    *out << "{type " << c.type << ", start " << c.start << ", errorControl " << c.errorControl << ", image \""
+         << c.image << "\", group \"" << c.group << "\"}";
+}
+
 bool ResetMachine()
 {
-    {
-        Service vlncd;
-        if (vlncd.service != nullptr) DeleteService(vlncd.service);
-    }  // the manager removes the service once the last handle to it is closed
+    // The manager removes the service once the last handle to it is closed: this one's, at the end of the if.
+    if (Service vlncd; vlncd.service != nullptr) DeleteService(vlncd.service);
     bool reset = WaitUntil([] { return !QueryService(); });
     reset = DeleteKey(kServiceKey) && reset;
     for (int sibling = 0; sibling < 5; ++sibling) reset = DeleteKey(SiblingKey(sibling)) && reset;
@@ -203,9 +181,7 @@ Process::~Process()
 bool Process::StartLine(const std::string& program, std::string commandLine)
 {
     std::string folder = program.substr(0, program.rfind('\\'));
-    if (folder.back() == ':') {
-        folder += '\\';  // a drive's root
-    }
+    if (folder.back() == ':') folder += '\\';  // a drive's root
     STARTUPINFOA startup = {};
     startup.cb = sizeof startup;
     for (int attempt = 1; attempt <= 3; ++attempt) {
@@ -228,8 +204,7 @@ DWORD Process::ExitCode(DWORD limitMs) const
 {
     if (info.hProcess == nullptr || WaitForSingleObject(info.hProcess, limitMs) != WAIT_OBJECT_0) return StillRunning;
     DWORD code = StillRunning;
-    if (!GetExitCodeProcess(info.hProcess, &code)) return StillRunning;
-    return code;
+    return GetExitCodeProcess(info.hProcess, &code) ? code : StillRunning;
 }
 
 bool Process::Hold()
@@ -270,8 +245,7 @@ HWND Focus(HWND dialog)
 {
     GUITHREADINFO thread = {};
     thread.cbSize = sizeof thread;
-    if (!GetGUIThreadInfo(GetWindowThreadProcessId(dialog, nullptr), &thread)) return nullptr;
-    return thread.hwndFocus;
+    return GetGUIThreadInfo(GetWindowThreadProcessId(dialog, nullptr), &thread) ? thread.hwndFocus : nullptr;
 }
 
 Icon ReadIcon(HWND iconControl)
@@ -350,7 +324,7 @@ bool Barrier(HWND settings)
 
 void PrintTo(const RunEnd& end, std::ostream* out)
 {
-    *out << "{\"" << end.title << "\", \"" << end.text << "\", " << NameOf(end.icon) << " icon, exit code "
+    *out << "{\"" << end.title << "\", \"" << end.text << "\", " << kIconNames[int(end.icon)] << " icon, exit code "
          << end.exitCode << "}";
 }
 
@@ -359,9 +333,7 @@ RunEnd MessagesShown(Process& setup, HWND settings)
     RunEnd shown;
     if (settings != nullptr) {  // once the dialog has handled what was posted, each box open then
         HWND box = Barrier(settings) ? FindDialog(setup.Id(), IDOK) : nullptr;
-        while (box != nullptr && CloseMessage(box, &shown) && Barrier(settings)) {
-            box = FindDialog(setup.Id(), IDOK);
-        }
+        while (box != nullptr && CloseMessage(box, &shown) && Barrier(settings)) box = FindDialog(setup.Id(), IDOK);
         return shown;
     }
     HWND box = nullptr;

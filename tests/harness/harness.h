@@ -31,10 +31,11 @@ bool WaitUntil(Condition done, DWORD limitMs = WaitMs)
 
 // Files, by Windows path (Wine shows the Linux root as Z:).
 std::string WindowsPath(std::string unixPath);
-extern const std::string kBuiltSetup;  // the program under test: SETUPB_PROGRAM when set, else the built one
-extern const std::string kSystemDir;
-extern const std::string kInstalledSetup;
-extern const std::string kInstalledDriver;
+// The program under test: SETUPB_PROGRAM when set, else the built one.
+inline const std::string kBuiltSetup = WindowsPath(getenv("SETUPB_PROGRAM") ? getenv("SETUPB_PROGRAM") : SETUPB_EXE);
+inline const std::string kSystemDir = "C:\\windows\\system32";  // as GetSystemDirectoryA gives it under Wine
+inline const std::string kInstalledSetup = kSystemDir + "\\setupb.exe";
+inline const std::string kInstalledDriver = kSystemDir + "\\drivers\\vlncdrvr.sys";
 inline std::string ReadBytes(const std::string& path)  // "<missing>" when it cannot be read
 {
     std::ifstream file(path, std::ios::binary);
@@ -51,8 +52,8 @@ bool PrepareDiskette(const char* driver);  // A: holds the built setupb.exe and,
 using Value = std::pair<DWORD, std::string>;  // type, data
 using Values = std::map<std::string, Value>;
 using Key = std::optional<Values>;  // nothing: the key does not exist
-extern const char kServiceKey[];
-extern const char kParametersKey[];
+inline constexpr char kServiceKey[] = "System\\CurrentControlSet\\Services\\VlnCD";
+inline constexpr char kParametersKey[] = "System\\CurrentControlSet\\Services\\VlnCD\\Parameters";
 // 0 to 4: vlnpx11 to vlnpx15
 inline std::string SiblingKey(int i) { return "System\\CurrentControlSet\\Services\\vlnpx1" + std::to_string(i + 1); }
 inline Value Dword(DWORD value) { return {REG_DWORD, std::string(reinterpret_cast<const char*>(&value), 4)}; }
@@ -73,7 +74,12 @@ struct Service {  // the service manager and the VlnCD service, closed together
         CloseServiceHandle(manager);
     }
 };
-struct ServiceConfig { DWORD type; DWORD start; DWORD errorControl; std::string image; std::string group; };
+struct ServiceConfig {
+    DWORD type; DWORD start; DWORD errorControl; std::string image; std::string group;
+    auto Tie() const { return std::tie(type, start, errorControl, image, group); }
+    bool operator==(const ServiceConfig& o) const { return Tie() == o.Tie(); }
+};
+void PrintTo(const ServiceConfig& config, std::ostream* out);
 std::optional<ServiceConfig> QueryService();  // the VlnCD service as the service manager has it
 // Nothing of an installation left: no service, no service or sibling keys, no installed files.
 bool ResetMachine();
@@ -113,8 +119,7 @@ private:
 // A visible dialog of the process holding control `with` and not `without`, waited for.
 HWND FindDialog(DWORD processId, int with, int without = 0, DWORD limitMs = 0);
 inline HWND WaitDialog(DWORD process, int with, int without = 0) { return FindDialog(process, with, without, WaitMs); }
-// A caption's, a label's or a button's text, also while the program is held; or what the dialog's field (an edit
-// field, a drop-down list's selected entry) shows.
+// A caption's, a label's or a button's text, also while the program is held; or what the dialog's field shows.
 std::string TextOf(HWND window, int field = 0);
 inline bool Checked(HWND dialog, int id) { return SendDlgItemMessageA(dialog, id, BM_GETCHECK, 0, 0) == BST_CHECKED; }
 HWND Focus(HWND dialog);  // the focused control of the dialog's thread

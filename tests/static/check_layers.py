@@ -1,6 +1,6 @@
 #!/usr/bin/python3
-"""Every include of src/ stays within what its layer may include, never a test or tool header, and every file of
-src/ lies in a layer's folder. Usage: check_layers.py SOURCE_DIR"""
+# Every include of src/ stays within what its layer may include, never a test or tool header, and every file of src/
+# lies in a layer's folder. Usage: check_layers.py SOURCE_DIR
 import os
 import re
 import sys
@@ -14,46 +14,21 @@ LAYERS = {
     "text": ("src/text/", ["res"]),
     "res": ("res/", []),
 }
-INCLUDE = re.compile(r'^\s*#\s*include\s*(([<"])([^">]*)[">])')
 
 
 def layer_of(path):  # the layer whose folder holds the path (relative to the source folder), or None
-    for layer, (folder, _) in LAYERS.items():
-        if path.startswith(folder):
-            return layer
-    return None
-
-
-def resolve(root, including, mark, name):
-    # The file an include names, as the compiler finds it: a quoted name in the including file's folder first, then
-    # in src/ and res/. None when it is none of the source tree's files (a system header).
-    folders = ["src", "res"]
-    if mark == '"':
-        folders.insert(0, os.path.dirname(including))
-    for folder in folders:
-        path = os.path.normpath(f"{folder}/{name}")
-        if os.path.isfile(f"{root}/{path}"):
-            return path
-    return None
+    return next((layer for layer, (folder, _) in LAYERS.items() if path.startswith(folder)), None)
 
 
 def files_under(root, top):
-    found = []
-    for folder, _, names in os.walk(f"{root}/{top}"):
-        for name in names:
-            found.append(os.path.relpath(f"{folder}/{name}", root))
-    return sorted(found)
-
-
-def may_include(layer):  # every layer but res may include res, named last
-    return ", ".join([layer] + LAYERS[layer][1][:-1]) + " and res/"
+    return sorted(os.path.relpath(f"{folder}/{name}", root) for folder, _, names in os.walk(f"{root}/{top}")
+                  for name in names)
 
 
 def main():
     root = sys.argv[1]
-    test_names = {"gtest", "gmock"}  # a test's or a tool's header, by its folder or its file name
-    for path in files_under(root, "tests") + files_under(root, "tools"):
-        test_names.add(os.path.basename(path))
+    tests = files_under(root, "tests") + files_under(root, "tools")
+    test_names = {"gtest", "gmock"} | {os.path.basename(path) for path in tests}  # by a header's folder or name
     failures = []
     includes = 0
     sources = files_under(root, "src")
@@ -62,27 +37,28 @@ def main():
         if own is None:
             failures.append(f"{path}: in no layer's folder")
             continue
+        may_include = ", ".join([own] + LAYERS[own][1][:-1]) + " and res/"  # every layer but res may include res
         for number, line in enumerate(open(f"{root}/{path}", encoding="latin-1"), 1):
-            found = INCLUDE.match(line)
-            if not found:
-                continue
-            includes += 1
-            shown, mark, name = found.groups()
-            target = resolve(root, path, mark, name)
-            rule = f"{path}:{number}: includes {shown}, %s: {own} may include only {may_include(own)}"
-            if target is None:  # a system header, unless quoted or named as a test's or a tool's
-                if mark == '"' or name.split("/")[0] in test_names or os.path.basename(name) in test_names:
-                    failures.append(rule % "not a file of any layer")
-            elif layer_of(target) is None:
-                failures.append(rule % "a file outside every layer")
-            elif layer_of(target) != own and layer_of(target) not in LAYERS[own][1]:
-                failures.append(rule % f"of the {layer_of(target)} layer")
+            for shown, mark, name in re.findall(r'^\s*#\s*include\s*(([<"])([^">]*)[">])', line):
+                includes += 1
+                # The file as the compiler finds it: a quoted name in the including file's folder first, then in src/
+                # and res/. None: none of the source tree's files (a system header).
+                folders = ([os.path.dirname(path)] if mark == '"' else []) + ["src", "res"]
+                paths = [os.path.normpath(f"{folder}/{name}") for folder in folders]
+                target = next((found for found in paths if os.path.isfile(f"{root}/{found}")), None)
+                rule = f"{path}:{number}: includes {shown}, %s: {own} may include only {may_include}"
+                if target is None:  # a system header, unless quoted or named as a test's or a tool's
+                    if mark == '"' or name.split("/")[0] in test_names or os.path.basename(name) in test_names:
+                        failures.append(rule % "not a file of any layer")
+                elif layer_of(target) is None:
+                    failures.append(rule % "a file outside every layer")
+                elif layer_of(target) != own and layer_of(target) not in LAYERS[own][1]:
+                    failures.append(rule % f"of the {layer_of(target)} layer")
     for failure in failures:
         print(f"FAIL: {failure}")
-    if failures:
-        return 1
-    print(f"src/: {len(sources)} files, {includes} includes checked")
-    return 0
+    if not failures:
+        print(f"src/: {len(sources)} files, {includes} includes checked")
+    return 1 if failures else 0
 
 
 sys.exit(main())

@@ -32,10 +32,7 @@ const Action kWrongStep = {"a request for the driver's step while the setup prog
 // What the dialog shows, read from the screen between margins of 30 pixels: the name's line and the target
 // directory's, 20 pixels high at 10 and 30 from the client area's top; the bar, 28 high from its middle (read with
 // the pixel around it); the percent, 20 high at 30 from the middle.
-struct Shown {
-    int width = 0;  // between the margins
-    std::vector<DWORD> nameLine, targetLine, bar, percent;
-};
+struct Shown { int width = 0; std::vector<DWORD> nameLine, targetLine, bar, percent; };  // width: between the margins
 
 // The filter's state: the hook has no other place to keep it.
 struct Acting { int tick = 0; int at = 0; Action action = kNothing; Shown shown; } acting;
@@ -108,15 +105,9 @@ TEST(CopyDialog, CopiesOneFilePerTickAndShowsTheFileItsTargetDirectoryAndTheProg
     // at: the tick acted at (0: none). The lines and the percent shown then; a null text is not looked at, and the
     // bar is looked at where the percent is.
     const struct Row {
-        int at = 0;
-        Action action = kNothing;
-        Outcome outcome;
-        int filesCopied;
-        const InstallFile* setup = nullptr;  // else setupb.exe into the system directory
-        const InstallFile* driver = nullptr;  // else vlncdrvr.sys into its drivers folder
-        const char* nameLine = nullptr;
-        const char* targetLine = nullptr;
-        const char* percent = nullptr;
+        int at = 0; Action action = kNothing; Outcome outcome; int filesCopied;
+        const InstallFile* setup = nullptr; const InstallFile* driver = nullptr;  // else setupProgram, driver
+        const char* nameLine = nullptr; const char* targetLine = nullptr; const char* percent = nullptr;
     } rows[] = {
         {.outcome = OutcomeDone, .filesCopied = 2},
         {.at = 1, .action = kEscape, .outcome = OutcomeDone, .filesCopied = 2, .nameLine = copyingSetup,
@@ -135,8 +126,8 @@ TEST(CopyDialog, CopiesOneFilePerTickAndShowsTheFileItsTargetDirectoryAndTheProg
          .driver = &longDirectory, .nameLine = "Copying: x", .targetLine = "To: ", .percent = "50 %"},
     };
     for (const Row& row : rows) {
-        SCOPED_TRACE(testing::Message() << row.action.name << " at tick " << row.at << (row.setup ? ", a long name" : "")
-                                        << (row.driver ? ", a long directory" : ""));
+        SCOPED_TRACE(testing::Message() << row.action.name << " at tick " << row.at
+                     << (row.setup ? ", a long name" : "") << (row.driver ? ", a long directory" : ""));
         ASSERT_TRUE(ResetMachine());
         ASSERT_TRUE(WriteBytes(setupProgram.SourcePath(), "setup program"));
         ASSERT_TRUE(WriteBytes(driver.SourcePath(), "driver"));
@@ -153,22 +144,16 @@ TEST(CopyDialog, CopiesOneFilePerTickAndShowsTheFileItsTargetDirectoryAndTheProg
         EXPECT_EQ(ReadBytes(driver.TargetPath()) == "driver", row.filesCopied == 2) << "driver copied";
 
         const Shown& shown = acting.shown;
-        const bool firstPaint = row.at == 1;
-        if (row.nameLine) {
-            EXPECT_TRUE(shown.nameLine == DrawnText(shown.width, row.nameLine, firstPaint, false))
-                << "the name's line does not show \"" << row.nameLine << '"';
-        }
-        if (row.targetLine) {
-            EXPECT_TRUE(shown.targetLine == DrawnText(shown.width, row.targetLine, firstPaint, false))
-                << "the target's line does not show \"" << row.targetLine << '"';
-        }
-        if (row.percent) {
-            EXPECT_TRUE(shown.percent == DrawnText(shown.width, row.percent, firstPaint, true))
-                << "the percent is not \"" << row.percent << '"';
-            const int filled = shown.width * (row.at - 1) / 2;  // the bar shows the copies before the tick
-            EXPECT_TRUE(shown.bar == DrawnBar(shown.width, filled))
-                << "the bar in its frame is not filled " << filled << " of " << shown.width << " pixels";
-        }
+        const auto expectLine = [&](const char* line, const auto& pixels, const char* text, bool percent) {
+            EXPECT_TRUE(text == nullptr || pixels == DrawnText(shown.width, text, row.at == 1, percent))
+                << line << " does not show \"" << text << '"';
+        };
+        expectLine("the name's line", shown.nameLine, row.nameLine, false);
+        expectLine("the target's line", shown.targetLine, row.targetLine, false);
+        expectLine("the percent", shown.percent, row.percent, true);
+        const int filled = shown.width * (row.at - 1) / 2;  // the bar shows the copies before the tick
+        EXPECT_TRUE(row.percent == nullptr || shown.bar == DrawnBar(shown.width, filled))
+            << "the bar in its frame is not filled " << filled << " of " << shown.width << " pixels";
     }
     setupProgramRecord = setupProgram;
     driverRecord = driver;

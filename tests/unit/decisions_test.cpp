@@ -38,11 +38,10 @@ TEST(Preflight, TheRunModeAndTheFactsFoundDecide)
             const Outcome outcome = PreflightTableOutcome(RunModeFromTail(tail), row.copies, row.source, row.target, &ask);
             Decision decided = static_cast<Decision>(outcome);
             if (ask != 0) decided = Decision::Ask;
-            Decision due = row.byHand;
-            if (mode == Mode::Install) due = row.with1;
-            if (mode == Mode::Reconfigure) due = row.with2;
-            EXPECT_EQ(decided, due) << "tail \"" << tail << "\", copies " << row.copies << ", driver beside the program "
-                                    << row.source << ", driver installed " << row.target;
+            const Decision due[] = {row.byHand, row.with1, row.with2};  // by Mode
+            EXPECT_EQ(decided, due[int(mode)]) << "tail \"" << tail << "\", copies " << row.copies
+                                               << ", driver beside the program " << row.source
+                                               << ", driver installed " << row.target;
         }
     }
 }
