@@ -39,9 +39,12 @@ LONG DisableDriverStart()
 }
 
 // The service deleted through the service manager; one already marked for
-// deletion, or none, is no failure.
-LONG DeleteDriverService()
+// deletion, or none, is no failure. *stillMarked: another program holds the
+// service open, so that it goes only when that handle closes, at the latest
+// at the next restart.
+LONG DeleteDriverService(int* stillMarked)
 {
+    *stillMarked = 0;
     SC_HANDLE manager = OpenSCManagerA(nullptr, nullptr, SC_MANAGER_CONNECT);
     if (manager == nullptr) {
         return static_cast<LONG>(GetLastError());
@@ -55,6 +58,12 @@ LONG DeleteDriverService()
             status = static_cast<LONG>(GetLastError());
         }
         CloseServiceHandle(service);
+        // With no other handle open, the service manager has removed it now.
+        SC_HANDLE left = OpenServiceA(manager, driverServiceName, SERVICE_QUERY_STATUS);
+        if (left != nullptr) {
+            *stillMarked = 1;
+            CloseServiceHandle(left);
+        }
     }
     CloseServiceHandle(manager);
     OutputLine line("Service ");
@@ -189,18 +198,15 @@ int RemoveCommand()
         ReportFailure(startStep, static_cast<DWORD>(status));
         return status;
     }
-    status = DeleteDriverService();
+    int atRestart = 0;
+    status = DeleteDriverService(&atRestart);
     if (status != ERROR_SUCCESS) {
         ReportFailure("deleting the service through the service manager", static_cast<DWORD>(status));
         return status;
     }
-    int atRestart = 0;
-    if (QueryDriverService().known) {
-        // Another program still holds the service open: it goes when that
-        // handle closes, at the latest at the next restart.
+    if (atRestart) {
         OutputLine("Service ").Add(driverServiceName).Add(": marked for deletion; it goes at the next restart")
             .ToOutput();
-        atRestart = 1;
     }
     status = DeleteServiceKey();
     if (status != ERROR_SUCCESS) {
