@@ -39,12 +39,10 @@ LONG DisableDriverStart()
 }
 
 // The service deleted through the service manager; one already marked for
-// deletion, or none, is no failure. *stillMarked: another program holds the
-// service open, so that it goes only when that handle closes, at the latest
-// at the next restart.
-LONG DeleteDriverService(int* stillMarked)
+// deletion, or none, is no failure. *found: the service manager had it.
+LONG DeleteDriverService(int* found)
 {
-    *stillMarked = 0;
+    *found = 0;
     SC_HANDLE manager = OpenSCManagerA(nullptr, nullptr, SC_MANAGER_CONNECT);
     if (manager == nullptr) {
         return static_cast<LONG>(GetLastError());
@@ -53,17 +51,13 @@ LONG DeleteDriverService(int* stillMarked)
     SC_HANDLE service = OpenServiceA(manager, driverServiceName, DELETE);
     if (service == nullptr) {
         status = static_cast<LONG>(GetLastError());
+        *found = status == ERROR_SERVICE_MARKED_FOR_DELETE;
     } else {
+        *found = 1;
         if (!DeleteService(service)) {
             status = static_cast<LONG>(GetLastError());
         }
         CloseServiceHandle(service);
-        // With no other handle open, the service manager has removed it now.
-        SC_HANDLE left = OpenServiceA(manager, driverServiceName, SERVICE_QUERY_STATUS);
-        if (left != nullptr) {
-            *stillMarked = 1;
-            CloseServiceHandle(left);
-        }
     }
     CloseServiceHandle(manager);
     OutputLine line("Service ");
@@ -198,13 +192,18 @@ int RemoveCommand()
         ReportFailure(startStep, static_cast<DWORD>(status));
         return status;
     }
-    int atRestart = 0;
-    status = DeleteDriverService(&atRestart);
+    int serviceFound = 0;
+    status = DeleteDriverService(&serviceFound);
     if (status != ERROR_SUCCESS) {
         ReportFailure("deleting the service through the service manager", static_cast<DWORD>(status));
         return status;
     }
-    if (atRestart) {
+    // The service manager removes a deleted service with its key as soon as
+    // no program holds it open: a key still there means the service waits for
+    // that handle to close, at the latest for the next restart.
+    int atRestart = 0;
+    if (serviceFound && ServiceKeyPresent()) {
+        atRestart = 1;
         OutputLine("Service ").Add(driverServiceName).Add(": marked for deletion; it goes at the next restart")
             .ToOutput();
     }
