@@ -3,8 +3,6 @@
 #include <gtest/gtest.h>
 #include <sddl.h>
 
-#include <algorithm>
-
 #include "resource.h"
 
 namespace harness {
@@ -45,8 +43,6 @@ Icon ShownIcon(HWND control)
     return Icon::None;
 }
 
-const char* const kIconNames[] = {"no", "information", "exclamation", "question"};  // by Icon
-
 // Adds what a message box shows to what the run showed and closes it with Enter.
 bool CloseMessage(HWND box, RunEnd* shown)
 {
@@ -60,32 +56,12 @@ bool CloseMessage(HWND box, RunEnd* shown)
 
 }  // namespace
 
-std::string WindowsPath(std::string unixPath)
-{
-    std::replace(unixPath.begin(), unixPath.end(), '/', '\\');
-    if (unixPath.rfind('\\', 0) == 0) return "Z:" + unixPath;
-    return unixPath;
-}
-
 bool PrepareDiskette(const char* driver)
 {
     DeleteFileA("A:\\vlncdrvr.sys");
     DeleteFileA("A:\\install.exe");
     if (!CopyFileA(kBuiltSetup.c_str(), "A:\\setupb.exe", FALSE)) return false;
     return driver == nullptr || WriteBytes("A:\\vlncdrvr.sys", driver);
-}
-
-Values ParameterValues(DWORD dma, DWORD irq, DWORD port, DWORD buffer, DWORD audio, DWORD lock)
-{
-    return {{"DMAChannel", Dword(dma)},    {"IRQChannel", Dword(irq)},  {"IOPortAddress", Dword(port)},
-            {"BufferSize", Dword(buffer)}, {"AudioMode", Dword(audio)}, {"DoorLock", Dword(lock)}};
-}
-
-Values ServiceValues()
-{
-    return {{"Type", Dword(1)}, {"Start", Dword(0)}, {"ErrorControl", Dword(1)},
-            {"Group", Text(REG_SZ, "SCSI CDROM Class")},
-            {"ImagePath", Text(REG_EXPAND_SZ, "System32\\Drivers\\VLNCDRVR.SYS")}};
 }
 
 Key ReadKey(const std::string& path)
@@ -96,9 +72,7 @@ Key ReadKey(const std::string& path)
     for (DWORD index = 0;; ++index) {
         char name[256];  // the program's value names are short
         BYTE data[1024];
-        DWORD nameLength = sizeof name;
-        DWORD type = 0;
-        DWORD dataLength = sizeof data;
+        DWORD nameLength = sizeof name, type = 0, dataLength = sizeof data;
         if (RegEnumValueA(key, index, name, &nameLength, nullptr, &type, data, &dataLength) != ERROR_SUCCESS) break;
         values[name] = {type, std::string(reinterpret_cast<const char*>(data), dataLength)};
     }
@@ -111,10 +85,9 @@ bool StoreValues(const std::string& path, const Values& values)
     HKEY key = nullptr;
     bool stored = RegCreateKeyExA(HKEY_LOCAL_MACHINE, path.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key,
                                   nullptr) == ERROR_SUCCESS;
-    for (auto value = values.begin(); stored && value != values.end(); ++value) {
-        stored = RegSetValueExA(key, value->first.c_str(), 0, value->second.first,
-                                reinterpret_cast<const BYTE*>(value->second.second.data()),
-                                static_cast<DWORD>(value->second.second.size())) == ERROR_SUCCESS;
+    for (const auto& [name, value] : values) {
+        const auto* data = reinterpret_cast<const BYTE*>(value.second.data());
+        stored = stored && RegSetValueExA(key, name.c_str(), 0, value.first, data, DWORD(value.second.size())) == 0;
     }
     RegCloseKey(key);
     return stored;
@@ -148,12 +121,6 @@ std::optional<ServiceConfig> QueryService()
     const QUERY_SERVICE_CONFIGA& c = buffer.config;
     return ServiceConfig{c.dwServiceType, c.dwStartType, c.dwErrorControl, c.lpBinaryPathName ? c.lpBinaryPathName : "",
                          c.lpLoadOrderGroup ? c.lpLoadOrderGroup : ""};
-}
-
-void PrintTo(const ServiceConfig& c, std::ostream* out)
-{
-    *out << "{type " << c.type << ", start " << c.start << ", errorControl " << c.errorControl << ", image \""
-         << c.image << "\", group \"" << c.group << "\"}";
 }
 
 bool ResetMachine()
@@ -241,21 +208,10 @@ std::string TextOf(HWND window, int field)
     return text;
 }
 
-HWND Focus(HWND dialog)
-{
-    GUITHREADINFO thread = {};
-    thread.cbSize = sizeof thread;
-    return GetGUIThreadInfo(GetWindowThreadProcessId(dialog, nullptr), &thread) ? thread.hwndFocus : nullptr;
-}
-
 Icon ReadIcon(HWND iconControl)
 {
     Icon icon = Icon::None;
-    const auto painted = [&] {  // it may not be painted yet
-        icon = ShownIcon(iconControl);
-        return icon != Icon::None;
-    };
-    WaitUntil(painted, 5000);
+    WaitUntil([&] { icon = ShownIcon(iconControl); return icon != Icon::None; }, 5000);  // it may not be painted yet
     return icon;
 }
 
@@ -322,12 +278,6 @@ bool Barrier(HWND settings)
     return WaitUntil([&] { return IsWindow(list) && SendMessageA(list, CB_GETITEMDATA, 0, 0) == token; });
 }
 
-void PrintTo(const RunEnd& end, std::ostream* out)
-{
-    *out << "{\"" << end.title << "\", \"" << end.text << "\", " << kIconNames[int(end.icon)] << " icon, exit code "
-         << end.exitCode << "}";
-}
-
 RunEnd MessagesShown(Process& setup, HWND settings)
 {
     RunEnd shown;
@@ -341,8 +291,7 @@ RunEnd MessagesShown(Process& setup, HWND settings)
         box = FindDialog(setup.Id(), IDOK);
         return box != nullptr || !setup.Running();
     };
-    while (WaitUntil(boxOrEnd) && box != nullptr && CloseMessage(box, &shown)) {
-    }
+    while (WaitUntil(boxOrEnd) && box != nullptr && CloseMessage(box, &shown)) {}
     shown.exitCode = setup.ExitCode(0);
     return shown;
 }

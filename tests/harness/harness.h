@@ -5,6 +5,7 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <fstream>
 #include <iterator>
 #include <map>
@@ -30,7 +31,11 @@ bool WaitUntil(Condition done, DWORD limitMs = WaitMs)
 }
 
 // Files, by Windows path (Wine shows the Linux root as Z:).
-std::string WindowsPath(std::string unixPath);
+inline std::string WindowsPath(std::string unixPath)
+{
+    std::replace(unixPath.begin(), unixPath.end(), '/', '\\');
+    return unixPath.rfind('\\', 0) == 0 ? "Z:" + unixPath : unixPath;
+}
 // The program under test: SETUPB_PROGRAM when set, else the built one.
 inline const std::string kBuiltSetup = WindowsPath(getenv("SETUPB_PROGRAM") ? getenv("SETUPB_PROGRAM") : SETUPB_EXE);
 inline const std::string kSystemDir = "C:\\windows\\system32";  // as GetSystemDirectoryA gives it under Wine
@@ -58,8 +63,17 @@ inline constexpr char kParametersKey[] = "System\\CurrentControlSet\\Services\\V
 inline std::string SiblingKey(int i) { return "System\\CurrentControlSet\\Services\\vlnpx1" + std::to_string(i + 1); }
 inline Value Dword(DWORD value) { return {REG_DWORD, std::string(reinterpret_cast<const char*>(&value), 4)}; }
 inline Value Text(DWORD type, const char* text) { return {type, std::string(text) + '\0'}; }
-Values ParameterValues(DWORD dma, DWORD irq, DWORD port, DWORD buffer, DWORD audio, DWORD lock);
-Values ServiceValues();  // the values setupb.exe writes into the VlnCD key
+inline Values ParameterValues(DWORD dma, DWORD irq, DWORD port, DWORD buffer, DWORD audio, DWORD lock)
+{
+    return {{"DMAChannel", Dword(dma)},    {"IRQChannel", Dword(irq)},  {"IOPortAddress", Dword(port)},
+            {"BufferSize", Dword(buffer)}, {"AudioMode", Dword(audio)}, {"DoorLock", Dword(lock)}};
+}
+inline Values ServiceValues()  // the values setupb.exe writes into the VlnCD key
+{
+    return {{"Type", Dword(1)}, {"Start", Dword(0)}, {"ErrorControl", Dword(1)},
+            {"Group", Text(REG_SZ, "SCSI CDROM Class")},
+            {"ImagePath", Text(REG_EXPAND_SZ, "System32\\Drivers\\VLNCDRVR.SYS")}};
+}
 Key ReadKey(const std::string& path);
 bool StoreValues(const std::string& path, const Values& values);  // creates the key when needed
 // Nobody may change the key (reading still works), or all may again; kept by the running wineserver only.
@@ -79,7 +93,11 @@ struct ServiceConfig {
     auto Tie() const { return std::tie(type, start, errorControl, image, group); }
     bool operator==(const ServiceConfig& o) const { return Tie() == o.Tie(); }
 };
-void PrintTo(const ServiceConfig& config, std::ostream* out);
+inline void PrintTo(const ServiceConfig& c, std::ostream* out)
+{
+    *out << "{type " << c.type << ", start " << c.start << ", errorControl " << c.errorControl << ", image \""
+         << c.image << "\", group \"" << c.group << "\"}";
+}
 std::optional<ServiceConfig> QueryService();  // the VlnCD service as the service manager has it
 // Nothing of an installation left: no service, no service or sibling keys, no installed files.
 bool ResetMachine();
@@ -122,7 +140,12 @@ inline HWND WaitDialog(DWORD process, int with, int without = 0) { return FindDi
 // A caption's, a label's or a button's text, also while the program is held; or what the dialog's field shows.
 std::string TextOf(HWND window, int field = 0);
 inline bool Checked(HWND dialog, int id) { return SendDlgItemMessageA(dialog, id, BM_GETCHECK, 0, 0) == BST_CHECKED; }
-HWND Focus(HWND dialog);  // the focused control of the dialog's thread
+inline HWND Focus(HWND dialog)  // the focused control of the dialog's thread
+{
+    GUITHREADINFO thread = {};
+    thread.cbSize = sizeof thread;
+    return GetGUIThreadInfo(GetWindowThreadProcessId(dialog, nullptr), &thread) ? thread.hwndFocus : nullptr;
+}
 enum class Icon { None, Information, Exclamation, Question };
 Icon ReadIcon(HWND iconControl);                    // the system icon shown; waits a while for it to be painted
 std::vector<DWORD> ScreenPixels(const RECT& rect);  // 0x00RRGGBB, row by row
@@ -161,7 +184,12 @@ struct RunEnd {  // the message boxes a run showed (each read, then closed with 
     bool operator==(const RunEnd& o) const { return Tie() == o.Tie(); }
 };
 inline RunEnd Silent(DWORD exitCode) { return {"", "", Icon::None, exitCode}; }  // no message on the way
-void PrintTo(const RunEnd& end, std::ostream* out);
+inline void PrintTo(const RunEnd& end, std::ostream* out)
+{
+    const char* const icons[] = {"no", "information", "exclamation", "question"};  // by Icon
+    *out << "{\"" << end.title << "\", \"" << end.text << "\", " << icons[int(end.icon)] << " icon, exit code "
+         << end.exitCode << "}";
+}
 // The boxes shown until the run ends; or, given the settings dialog, those open once it has handled what was posted.
 RunEnd MessagesShown(Process& setup, HWND settings = nullptr);
 inline RunEnd FollowToEnd(Process& setup) { return MessagesShown(setup); }

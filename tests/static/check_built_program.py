@@ -74,12 +74,10 @@ def check_catalogue(pe, program):
             return f"id {id}"
         return f"{language} {names[offset]} ({id})" if offset in names else f"{language} id {id} (offset {offset})"
 
-    texts = {}
-    for block in lookup(pe_resources(pe), pefile.RESOURCE_TYPE["RT_STRING"], "string table"):
-        texts.update(block.directory.strings)
+    blocks = lookup(pe_resources(pe), pefile.RESOURCE_TYPE["RT_STRING"], "string table")
+    texts = {id: text for block in blocks for id, text in block.directory.strings.items()}
     expected_ids = {origin + base + offset for base in languages for offset in names}
-    for id in sorted(expected_ids - set(texts)):
-        failures.append(f"{label(id)} missing")
+    failures.extend(f"{label(id)} missing" for id in sorted(expected_ids - set(texts)))
     for id in sorted(set(texts) - expected_ids):
         where = "outside every language block" if label(id) == f"id {id}" else "but no TXT_ name"
         failures.append(f"{label(id)} has a text {where}")
@@ -104,12 +102,11 @@ def check_version(pe, version_h, name):
     expect(translation == "0x0000 0x04e4", f"translation {translation}")
     for field in ("CompanyName", "FileDescription", "ProductName"):
         expect(strings.get(field), f"no {field}")
-    expect(strings.get("OriginalFilename") == name, f"OriginalFilename {strings.get('OriginalFilename')}")
-    for field in ("FileVersion", "ProductVersion"):
-        expect(strings.get(field) == text, f"{field} {strings.get(field)}, not {text}")
+    for field, due in (("OriginalFilename", name), ("FileVersion", text), ("ProductVersion", text)):
+        expect(strings.get(field) == due, f"{field} {strings.get(field)}, not {due}")
     fixed = pe.VS_FIXEDFILEINFO[0]
-    expected = (int(major) << 16 | int(minor), int(patch) << 16)
-    expect((fixed.FileVersionMS, fixed.FileVersionLS) == expected, "fixed file version")
+    due = (int(major) << 16 | int(minor), int(patch) << 16)
+    expect((fixed.FileVersionMS, fixed.FileVersionLS) == due, f"fixed file version {fixed.FileVersionMS:#x}")
 
 
 # One manifest, id 1: the rights the program asks for, no newer common controls.
@@ -117,10 +114,8 @@ def check_manifest(pe, rights):
     manifests = pe_resources(pe).get(pefile.RESOURCE_TYPE["RT_MANIFEST"], [])
     ids = [manifest.id for manifest in manifests]
     expect(ids == [1], f"manifests {ids}, not one of id 1")
-    manifest = ""
-    if manifests:
-        data = manifests[0].directory.entries[0].data.struct
-        manifest = pe.get_data(data.OffsetToData, data.Size).decode()
+    data = manifests[0].directory.entries[0].data.struct if manifests else None
+    manifest = pe.get_data(data.OffsetToData, data.Size).decode() if data else ""
     expect(f'<requestedExecutionLevel level="{rights}"' in manifest, f"no requestedExecutionLevel {rights}")
     expect("Microsoft.Windows.Common-Controls" not in manifest, "newer common controls")
 

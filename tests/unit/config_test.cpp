@@ -1,5 +1,4 @@
-// The driver configuration store on the prefix's real registry and service manager: stored settings read into the
-// dialog's selections, registration.
+// The configuration store on the prefix's registry and service manager: settings read into selections, registration.
 #include <gtest/gtest.h>
 
 #include "config/driver_parameters.h"
@@ -37,8 +36,7 @@ Read ReadSettings()
             s.DMAChannel, s.IRQChannel, s.IOPortAddress, s.BufferSize, s.AudioMode, s.DoorLock};
 }
 
-// The usual stored values with one of them replaced, or left out.
-Values Stored(const char* name, std::optional<Value> value)
+Values Stored(const char* name, std::optional<Value> value)  // the usual stored values with one replaced or left out
 {
     Values values = ParameterValues(7, 5, 0x2A0, 33, 1, 1);
     if (value) values[name] = *value;
@@ -57,8 +55,7 @@ TEST(ConfigStore, StoredSettingsBecomeTheDialogsSelections)
         {"empty Parameters", Values{}, {3, 3, "0", "20", 0, 0, 0, 0, 0, 0, 0, 0}},
         {"in range", ParameterValues(0, 11, 0x340, 64, 1, 1), {3, 4, "340", "64", 1, 1, 0, 11, 0x340, 64, 1, 1}},
         {"upper limits", ParameterValues(6, 9, 0x3FF, 2, 0, 1), {1, 2, "3ff", "2", 0, 1, 6, 9, 0x3FF, 2, 0, 1}},
-        {"just out of range", ParameterValues(4, 7, 0x400, 65, 2, 2),
-         {0, 3, "300", "20", 0, 0, 4, 7, 0x400, 65, 2, 2}},
+        {"just out of range", ParameterValues(4, 7, 0x400, 65, 2, 2), {0, 3, "300", "20", 0, 0, 4, 7, 0x400, 65, 2, 2}},
         {"DMAChannel missing", Stored("DMAChannel", {}), {3, 3, "0", "20", 0, 0, 0, 0, 0, 0, 0, 0}},
         {"BufferSize missing", Stored("BufferSize", {}), {2, 1, "2a0", "20", 0, 0, 7, 5, 0x2A0, 0, 0, 0}},
         {"BufferSize of 8 bytes", Stored("BufferSize", Value{REG_QWORD, eightBytes}),
@@ -67,8 +64,7 @@ TEST(ConfigStore, StoredSettingsBecomeTheDialogsSelections)
          {2, 1, "35", "33", 1, 1, 7, 5, 0x35, 33, 1, 1}},
         {"IRQ as 1 byte", Stored("IRQChannel", Value{REG_BINARY, "\x0B"}),
          {2, 4, "2a0", "33", 1, 1, 7, 11, 0x2A0, 33, 1, 1}},
-        {"DMA as 0 bytes", Stored("DMAChannel", Value{REG_BINARY, ""}),
-         {3, 1, "2a0", "33", 1, 1, 0, 5, 0x2A0, 33, 1, 1}},
+        {"DMA, 0 bytes", Stored("DMAChannel", Value{REG_BINARY, ""}), {3, 1, "2a0", "33", 1, 1, 0, 5, 0x2A0, 33, 1, 1}},
     };
     for (const auto& row : rows) {
         ASSERT_TRUE(ResetMachine()) << row.what;  // and the settings as a fresh process has them

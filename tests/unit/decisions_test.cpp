@@ -36,8 +36,7 @@ TEST(Preflight, TheRunModeAndTheFactsFoundDecide)
         for (const auto& row : facts) {
             int ask = 7;
             const Outcome outcome = PreflightTableOutcome(RunModeFromTail(tail), row.copies, row.source, row.target, &ask);
-            Decision decided = static_cast<Decision>(outcome);
-            if (ask != 0) decided = Decision::Ask;
+            const Decision decided = ask != 0 ? Decision::Ask : static_cast<Decision>(outcome);
             const Decision due[] = {row.byHand, row.with1, row.with2};  // by Mode
             EXPECT_EQ(decided, due[int(mode)]) << "tail \"" << tail << "\", copies " << row.copies
                                                << ", driver beside the program " << row.source
