@@ -56,14 +56,6 @@ bool CloseMessage(HWND box, RunEnd* shown)
 
 }  // namespace
 
-bool PrepareDiskette(const char* driver)
-{
-    DeleteFileA("A:\\vlncdrvr.sys");
-    DeleteFileA("A:\\install.exe");
-    if (!CopyFileA(kBuiltSetup.c_str(), "A:\\setupb.exe", FALSE)) return false;
-    return driver == nullptr || WriteBytes("A:\\vlncdrvr.sys", driver);
-}
-
 Key ReadKey(const std::string& path)
 {
     HKEY key = nullptr;
@@ -138,13 +130,6 @@ bool ResetMachine()
     return reset;
 }
 
-Process::~Process()
-{
-    if (Running() && TerminateProcess(info.hProcess, StillRunning)) WaitForSingleObject(info.hProcess, WaitMs);
-    CloseHandle(info.hProcess);
-    CloseHandle(info.hThread);
-}
-
 bool Process::StartLine(const std::string& program, std::string commandLine)
 {
     std::string folder = program.substr(0, program.rfind('\\'));
@@ -167,21 +152,6 @@ bool Process::StartLine(const std::string& program, std::string commandLine)
     return false;
 }
 
-DWORD Process::ExitCode(DWORD limitMs) const
-{
-    if (info.hProcess == nullptr || WaitForSingleObject(info.hProcess, limitMs) != WAIT_OBJECT_0) return StillRunning;
-    DWORD code = StillRunning;
-    return GetExitCodeProcess(info.hProcess, &code) ? code : StillRunning;
-}
-
-bool Process::Hold()
-{
-    // A thread stops some time after SuspendThread returns; reading its context waits until it has.
-    CONTEXT context = {};
-    context.ContextFlags = CONTEXT_CONTROL;
-    return SuspendThread(info.hThread) != DWORD(-1) && GetThreadContext(info.hThread, &context);
-}
-
 HWND FindDialog(DWORD processId, int with, int without, DWORD limitMs)
 {
     HWND found = nullptr;
@@ -198,14 +168,6 @@ HWND FindDialog(DWORD processId, int with, int without, DWORD limitMs)
     };
     WaitUntil(seen, limitMs);
     return found;
-}
-
-std::string TextOf(HWND window, int field)
-{
-    char text[1024] = "";
-    if (field == 0) GetWindowTextA(window, text, sizeof text);
-    else SendDlgItemMessageA(window, field, WM_GETTEXT, sizeof text, LPARAM(text));  // it keeps its text in its process
-    return text;
 }
 
 Icon ReadIcon(HWND iconControl)

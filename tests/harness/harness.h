@@ -44,14 +44,19 @@ inline const std::string kInstalledDriver = kSystemDir + "\\drivers\\vlncdrvr.sy
 inline std::string ReadBytes(const std::string& path)  // "<missing>" when it cannot be read
 {
     std::ifstream file(path, std::ios::binary);
-    if (!file) return "<missing>";
-    return std::string(std::istreambuf_iterator<char>(file), {});
+    return file ? std::string(std::istreambuf_iterator<char>(file), {}) : "<missing>";
 }
 inline bool WriteBytes(const std::string& path, const std::string& bytes)
 {
     return bool(std::ofstream(path, std::ios::binary) << bytes);
 }
-bool PrepareDiskette(const char* driver);  // A: holds the built setupb.exe and, unless null, this driver
+inline bool PrepareDiskette(const char* driver)  // A: holds the built setupb.exe and, unless null, this driver
+{
+    DeleteFileA("A:\\vlncdrvr.sys");
+    DeleteFileA("A:\\install.exe");
+    if (!CopyFileA(kBuiltSetup.c_str(), "A:\\setupb.exe", FALSE)) return false;
+    return driver == nullptr || WriteBytes("A:\\vlncdrvr.sys", driver);
+}
 
 // Registry values under HKEY_LOCAL_MACHINE, of any type and length, as an ANSI program sees them.
 using Value = std::pair<DWORD, std::string>;  // type, data
@@ -82,11 +87,7 @@ bool DenyChanges(const std::string& path, bool denied = true);
 struct Service {  // the service manager and the VlnCD service, closed together
     SC_HANDLE manager = OpenSCManagerA(nullptr, nullptr, SC_MANAGER_ALL_ACCESS);
     SC_HANDLE service = manager ? OpenServiceA(manager, "VlnCD", SERVICE_ALL_ACCESS) : nullptr;
-    ~Service()  // a null handle is refused, harmlessly
-    {
-        CloseServiceHandle(service);
-        CloseServiceHandle(manager);
-    }
+    ~Service() { CloseServiceHandle(service); CloseServiceHandle(manager); }  // a null one is refused, harmlessly
 };
 struct ServiceConfig {
     DWORD type; DWORD start; DWORD errorControl; std::string image; std::string group;
@@ -107,14 +108,29 @@ public:
     Process() = default;
     Process(const Process&) = delete;
     Process& operator=(const Process&) = delete;
-    ~Process();  // ends a run that a failed test left behind
+    ~Process()  // ends a run that a failed test left behind
+    {
+        if (Running() && TerminateProcess(info.hProcess, StillRunning)) WaitForSingleObject(info.hProcess, WaitMs);
+        CloseHandle(info.hProcess);
+        CloseHandle(info.hThread);
+    }
     bool Start(const std::string& exe, const char* tail = "") { return StartLine(exe, '"' + exe + "\" " + tail); }
     bool StartLine(const std::string& program, std::string commandLine);  // the whole command line as given
     DWORD Id() const { return info.dwProcessId; }
     bool Running() const { return ExitCode(0) == StillRunning; }
-    DWORD ExitCode(DWORD limitMs = WaitMs) const;  // the full 32-bit code, or StillRunning
+    DWORD ExitCode(DWORD limitMs = WaitMs) const  // the full 32-bit code, or StillRunning
+    {
+        DWORD code = StillRunning;
+        if (info.hProcess == nullptr || WaitForSingleObject(info.hProcess, limitMs) != WAIT_OBJECT_0) return code;
+        return GetExitCodeProcess(info.hProcess, &code) ? code : StillRunning;
+    }
     // Holds the program's thread still: what is posted meanwhile is handled before its next timer tick.
-    bool Hold();
+    bool Hold()
+    {
+        CONTEXT context = {};  // a thread stops some time after SuspendThread returns: reading its context waits for it
+        context.ContextFlags = CONTEXT_CONTROL;
+        return SuspendThread(info.hThread) != DWORD(-1) && GetThreadContext(info.hThread, &context);
+    }
     void Release() { ResumeThread(info.hThread); }
     // From held: lets the program run in steps of a few milliseconds until at() holds, and holds it there.
     template <typename Condition>
@@ -138,7 +154,13 @@ private:
 HWND FindDialog(DWORD processId, int with, int without = 0, DWORD limitMs = 0);
 inline HWND WaitDialog(DWORD process, int with, int without = 0) { return FindDialog(process, with, without, WaitMs); }
 // A caption's, a label's or a button's text, also while the program is held; or what the dialog's field shows.
-std::string TextOf(HWND window, int field = 0);
+inline std::string TextOf(HWND window, int field = 0)
+{
+    char text[1024] = "";
+    if (field == 0) GetWindowTextA(window, text, sizeof text);
+    else SendDlgItemMessageA(window, field, WM_GETTEXT, sizeof text, LPARAM(text));  // it keeps its text in its process
+    return text;
+}
 inline bool Checked(HWND dialog, int id) { return SendDlgItemMessageA(dialog, id, BM_GETCHECK, 0, 0) == BST_CHECKED; }
 inline HWND Focus(HWND dialog)  // the focused control of the dialog's thread
 {
@@ -176,8 +198,7 @@ bool Paste(HWND dialog, int id, const char* text);  // of the settings dialog: r
 bool Barrier(HWND settings);
 
 struct RunEnd {  // the message boxes a run showed (each read, then closed with Enter), its exit code
-    std::string title;  // of each box, joined by " | "
-    std::string text;
+    std::string title, text;  // of each box, joined by " | "
     Icon icon = Icon::None;
     DWORD exitCode = StillRunning;
     auto Tie() const { return std::tie(title, text, icon, exitCode); }
