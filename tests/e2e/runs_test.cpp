@@ -114,8 +114,7 @@ const RunRow kRuns[] = {
 };
 void PrintTo(const RunRow& row, std::ostream* out) { *out << row.name; }
 
-// The folder A: stands for, laid out for the row; the program to start.
-std::string PrepareStart(const RunRow& row)
+std::string PrepareStart(const RunRow& row)  // lays out the folder A: stands for; gives the program to start
 {
     if (row.from == From::Renamed) {
         EXPECT_TRUE(MoveFileA("A:\\setupb.exe", "A:\\install.exe"));
@@ -198,11 +197,10 @@ bool LayOutEarlierInstallation(const std::string (&siblings)[3])
     service["Type"] = Dword(7);
     Values parameters = ParameterValues(6, 9, 0x2A0, 33, 1, 1);
     parameters["BufferSize"] = {REG_BINARY, "\x21"};
-    const Values wouldStart = {{"Start", Dword(1)}};
     bool laidOut = ResetMachine() && PrepareDiskette(kDriver) && WriteBytes(kInstalledDriver, kDriver);
     laidOut = laidOut && CopyFileA(kBuiltSetup.c_str(), kInstalledSetup.c_str(), FALSE);
     laidOut = laidOut && StoreValues(kServiceKey, service) && StoreValues(kParametersKey, parameters);
-    for (const std::string& sibling : siblings) laidOut = laidOut && StoreValues(sibling, wouldStart);
+    for (const std::string& sibling : siblings) laidOut = laidOut && StoreValues(sibling, {{"Start", Dword(1)}});
     const SC_HANDLE created = CreateServiceA(Service().manager, "VlnCD", "VlnCD", SERVICE_ALL_ACCESS,
         SERVICE_KERNEL_DRIVER, SERVICE_BOOT_START, SERVICE_ERROR_NORMAL, "System32\\Drivers\\VLNCDRVR.SYS",
         "SCSI CDROM Class", nullptr, nullptr, nullptr, nullptr);
@@ -267,8 +265,7 @@ TEST(Runs, RegistryStepsOverAnInstallationEndAtTheFirstThatFailsWithItsStatus)
 
 using Shown = std::vector<std::pair<int, int>>;  // which control shows which text of the block (0: the caption)
 const Shown kQuestionShows = {{0, TXT_PRODUCT_TITLE}, {IDT_INIT_QUESTION, TXT_DRIVER_QUESTION},
-                              {IDB_INIT_CURRENT, TXT_CURRENT_BUTTON}, {IDB_INIT_NEW, TXT_NEW_BUTTON},
-                              {IDB_CANCEL, TXT_CANCEL_BUTTON}};
+    {IDB_INIT_CURRENT, TXT_CURRENT_BUTTON}, {IDB_INIT_NEW, TXT_NEW_BUTTON}, {IDB_CANCEL, TXT_CANCEL_BUTTON}};
 const Shown kSettingsShows = {{0, TXT_PRODUCT_TITLE}, {IDT_SET_DESCRIPTION, TXT_INSTRUCTIONS},
     {IDT_SET_DMA_LABEL, TXT_DMA_LABEL}, {IDT_SET_IRQ_LABEL, TXT_IRQ_LABEL}, {IDT_SET_AUDIO_LABEL, TXT_AUDIO_LABEL},
     {IDB_SET_STEREO, TXT_STEREO}, {IDB_SET_MONO, TXT_MONO}, {IDT_SET_LOCK_LABEL, TXT_LOCK_LABEL},

@@ -43,8 +43,7 @@ Icon ShownIcon(HWND control)
     return Icon::None;
 }
 
-// Adds what a message box shows to what the run showed and closes it with Enter.
-bool CloseMessage(HWND box, RunEnd* shown)
+bool CloseMessage(HWND box, RunEnd* shown)  // adds what a message box shows to the run's, then closes it with Enter
 {
     const char* joint = shown->text.empty() ? "" : " | ";
     shown->icon = ReadIcon(GetDlgItem(box, 1088));  // a message box's icon control, and its text

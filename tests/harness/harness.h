@@ -30,8 +30,7 @@ bool WaitUntil(Condition done, DWORD limitMs = WaitMs)
     return true;
 }
 
-// Files, by Windows path (Wine shows the Linux root as Z:).
-inline std::string WindowsPath(std::string unixPath)
+inline std::string WindowsPath(std::string unixPath)  // files by Windows path: Wine shows the Linux root as Z:
 {
     std::replace(unixPath.begin(), unixPath.end(), '/', '\\');
     return unixPath.rfind('\\', 0) == 0 ? "Z:" + unixPath : unixPath;
@@ -190,8 +189,7 @@ std::vector<DWORD> Drawn(int width, int height, Paint paint)
 
 inline void Click(HWND dialog, int id) { PostMessageA(GetDlgItem(dialog, id), BM_CLICK, 0, 0); }
 void PressKey(HWND dialog, UINT virtualKey, bool alt = false);  // posted to the focused control
-// A key press in the input queue: the window that has the focus when the program reads it gets it.
-void QueueKey(UINT virtualKey, bool alt = false);
+void QueueKey(UINT virtualKey, bool alt = false);  // queued: the window focused when the program reads it gets it
 void Type(HWND dialog, int id, const char* characters);          // a click into the field, the caret at its end
 bool Paste(HWND dialog, int id, const char* text);  // of the settings dialog: replaces the text, passing no key filter
 // Returns once the settings dialog's thread has handled all posted to it before; a box opened meanwhile is shown.

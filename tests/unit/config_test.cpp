@@ -28,8 +28,7 @@ void PrintTo(const Read& r, std::ostream* out)
 Read ReadSettings()
 {
     Read read = {-1, -1, "", "", -1, -1, 0, 0, 0, 0, 0, 0};
-    char port[ParameterTextCapacity] = "xyz";
-    char buffer[ParameterTextCapacity] = "xyz";
+    char port[ParameterTextCapacity] = "xyz", buffer[ParameterTextCapacity] = "xyz";
     ReadDriverParameters(&read.dmaIndex, &read.irqIndex, port, buffer, &read.audioButton, &read.lockButton);
     const DriverParameters& s = driverSettings;
     return {read.dmaIndex, read.irqIndex, port, buffer, read.audioButton, read.lockButton,
@@ -87,9 +86,7 @@ TEST(ConfigStore, StoredSettingsBecomeTheDialogsSelections)
 TEST(ConfigStore, RegistrationWritesFourByteParametersTheServiceKeyAndDisablesSiblings)
 {
     const auto start = [](Value value) { return Key(Values{{"Start", value}}); };
-    const Key none;
-    const Key noStart = Values{{"Type", Dword(1)}};
-    const Key disabled = start(Dword(4));
+    const Key none, noStart = Values{{"Type", Dword(1)}}, disabled = start(Dword(4));
     const struct { Key before[5]; Key after[5]; } siblings[] = {
         {{start(Dword(0)), start(Dword(1)), start(Dword(2)), start(Dword(3)), disabled},
          {disabled, disabled, disabled, disabled, disabled}},
