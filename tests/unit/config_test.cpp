@@ -18,11 +18,9 @@ struct Read {
 };
 void PrintTo(const Read& r, std::ostream* out)
 {
-    *out << "{dmaIndex " << r.dmaIndex << ", irqIndex " << r.irqIndex << ", portText \"" << r.portText
-         << "\", bufferText \"" << r.bufferText << "\", audioButton " << r.audioButton << ", lockButton "
-         << r.lockButton << std::hex << ", DMAChannel 0x" << r.DMAChannel << ", IRQChannel 0x" << r.IRQChannel
-         << ", IOPortAddress 0x" << r.IOPortAddress << ", BufferSize 0x" << r.BufferSize << ", AudioMode 0x"
-         << r.AudioMode << ", DoorLock 0x" << r.DoorLock << "}";
+    *out << "{selections " << r.dmaIndex << ' ' << r.irqIndex << " \"" << r.portText << "\" \"" << r.bufferText << "\" "
+         << r.audioButton << ' ' << r.lockButton << std::hex << ", settings 0x" << r.DMAChannel << " 0x" << r.IRQChannel
+         << " 0x" << r.IOPortAddress << " 0x" << r.BufferSize << " 0x" << r.AudioMode << " 0x" << r.DoorLock << "}";
 }
 
 Read ReadSettings()
