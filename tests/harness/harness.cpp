@@ -176,41 +176,6 @@ Icon ReadIcon(HWND iconControl)
     return icon;
 }
 
-std::vector<DWORD> ScreenPixels(const RECT& rect)
-{
-    return Drawn(rect.right - rect.left, rect.bottom - rect.top, [&](HDC memory) {
-        HDC screen = GetDC(nullptr);
-        BitBlt(memory, 0, 0, rect.right - rect.left, rect.bottom - rect.top, screen, rect.left, rect.top, SRCCOPY);
-        ReleaseDC(nullptr, screen);
-    });
-}
-
-void PressKey(HWND dialog, UINT virtualKey, bool alt)
-{
-    HWND target = Focus(dialog) ? Focus(dialog) : dialog;
-    LPARAM data = 1 | LPARAM(MapVirtualKeyA(virtualKey, MAPVK_VK_TO_VSC)) << 16;  // one press, its scan code
-    if (alt) data |= 1L << 29;  // the Alt key is down
-    PostMessageA(target, alt ? WM_SYSKEYDOWN : WM_KEYDOWN, virtualKey, data);
-    PostMessageA(target, alt ? WM_SYSKEYUP : WM_KEYUP, virtualKey, data | 3L << 30);
-}
-
-void QueueKey(UINT virtualKey, bool alt)
-{
-    if (alt) keybd_event(VK_MENU, 0, 0, 0);
-    keybd_event(static_cast<BYTE>(virtualKey), 0, 0, 0);
-    keybd_event(static_cast<BYTE>(virtualKey), 0, KEYEVENTF_KEYUP, 0);
-    if (alt) keybd_event(VK_MENU, 0, KEYEVENTF_KEYUP, 0);
-}
-
-void Type(HWND dialog, int id, const char* characters)
-{
-    HWND field = GetDlgItem(dialog, id);
-    PostMessageA(field, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(2, 2));
-    PostMessageA(field, WM_LBUTTONUP, 0, MAKELPARAM(2, 2));
-    PostMessageA(field, EM_SETSEL, 0x7FFF, 0x7FFF);  // as the End key puts it
-    for (const char* c = characters; *c != '\0'; ++c) PostMessageA(field, WM_CHAR, static_cast<unsigned char>(*c), 1);
-}
-
 bool Paste(HWND dialog, int id, const char* text)
 {
     HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, strlen(text) + 1);

@@ -168,8 +168,7 @@ inline HWND Focus(HWND dialog)  // the focused control of the dialog's thread
     return GetGUIThreadInfo(GetWindowThreadProcessId(dialog, nullptr), &thread) ? thread.hwndFocus : nullptr;
 }
 enum class Icon { None, Information, Exclamation, Question };
-Icon ReadIcon(HWND iconControl);                    // the system icon shown; waits a while for it to be painted
-std::vector<DWORD> ScreenPixels(const RECT& rect);  // 0x00RRGGBB, row by row
+Icon ReadIcon(HWND iconControl);  // the system icon shown; waits a while for it to be painted
 // What paint draws into a fresh 32-bit bitmap of the given size, row by row.
 template <typename Paint>
 std::vector<DWORD> Drawn(int width, int height, Paint paint)
@@ -186,11 +185,39 @@ std::vector<DWORD> Drawn(int width, int height, Paint paint)
     DeleteObject(bitmap);
     return pixels;
 }
+inline std::vector<DWORD> ScreenPixels(const RECT& rect)  // 0x00RRGGBB, row by row
+{
+    return Drawn(rect.right - rect.left, rect.bottom - rect.top, [&](HDC memory) {
+        HDC screen = GetDC(nullptr);
+        BitBlt(memory, 0, 0, rect.right - rect.left, rect.bottom - rect.top, screen, rect.left, rect.top, SRCCOPY);
+        ReleaseDC(nullptr, screen);
+    });
+}
 
 inline void Click(HWND dialog, int id) { PostMessageA(GetDlgItem(dialog, id), BM_CLICK, 0, 0); }
-void PressKey(HWND dialog, UINT virtualKey, bool alt = false);  // posted to the focused control
-void QueueKey(UINT virtualKey, bool alt = false);  // queued: the window focused when the program reads it gets it
-void Type(HWND dialog, int id, const char* characters);          // a click into the field, the caret at its end
+inline void PressKey(HWND dialog, UINT virtualKey, bool alt = false)  // posted to the focused control
+{
+    HWND target = Focus(dialog) ? Focus(dialog) : dialog;
+    LPARAM data = 1 | LPARAM(MapVirtualKeyA(virtualKey, MAPVK_VK_TO_VSC)) << 16;  // one press, its scan code
+    if (alt) data |= 1L << 29;  // the Alt key is down
+    PostMessageA(target, alt ? WM_SYSKEYDOWN : WM_KEYDOWN, virtualKey, data);
+    PostMessageA(target, alt ? WM_SYSKEYUP : WM_KEYUP, virtualKey, data | 3L << 30);
+}
+inline void QueueKey(UINT virtualKey, bool alt = false)  // queued: the window focused when the program reads it gets it
+{
+    if (alt) keybd_event(VK_MENU, 0, 0, 0);
+    keybd_event(static_cast<BYTE>(virtualKey), 0, 0, 0);
+    keybd_event(static_cast<BYTE>(virtualKey), 0, KEYEVENTF_KEYUP, 0);
+    if (alt) keybd_event(VK_MENU, 0, KEYEVENTF_KEYUP, 0);
+}
+inline void Type(HWND dialog, int id, const char* characters)  // a click into the field, the caret at its end
+{
+    HWND field = GetDlgItem(dialog, id);
+    PostMessageA(field, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(2, 2));
+    PostMessageA(field, WM_LBUTTONUP, 0, MAKELPARAM(2, 2));
+    PostMessageA(field, EM_SETSEL, 0x7FFF, 0x7FFF);  // as the End key puts it
+    for (const char* c = characters; *c != '\0'; ++c) PostMessageA(field, WM_CHAR, static_cast<unsigned char>(*c), 1);
+}
 bool Paste(HWND dialog, int id, const char* text);  // of the settings dialog: replaces the text, passing no key filter
 // Returns once the settings dialog's thread has handled all posted to it before; a box opened meanwhile is shown.
 bool Barrier(HWND settings);
