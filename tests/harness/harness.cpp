@@ -189,8 +189,7 @@ bool Paste(HWND dialog, int id, const char* text)
     SetClipboardData(CF_TEXT, memory);
     CloseClipboard();
     PostMessageA(GetDlgItem(dialog, id), EM_SETSEL, 0, -1);
-    const UINT replace = *text != '\0' ? WM_PASTE : WM_CLEAR;  // an empty clipboard text pastes nothing
-    PostMessageA(GetDlgItem(dialog, id), replace, 0, 0);
+    PostMessageA(GetDlgItem(dialog, id), *text != '\0' ? WM_PASTE : WM_CLEAR, 0, 0);  // an empty text pastes nothing
     return Barrier(dialog) && TextOf(dialog, id) == text;  // it has read the clipboard: a next paste may change it
 }
 
@@ -213,10 +212,7 @@ RunEnd MessagesShown(Process& setup, HWND settings)
         return shown;
     }
     HWND box = nullptr;
-    const auto boxOrEnd = [&] {
-        box = FindDialog(setup.Id(), IDOK);
-        return box != nullptr || !setup.Running();
-    };
+    const auto boxOrEnd = [&] { box = FindDialog(setup.Id(), IDOK); return box != nullptr || !setup.Running(); };
     while (WaitUntil(boxOrEnd) && box != nullptr && CloseMessage(box, &shown)) {}
     shown.exitCode = setup.ExitCode(0);
     return shown;
