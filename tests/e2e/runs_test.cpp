@@ -2,11 +2,6 @@
 // leaving its dialogs, registry steps over an earlier installation, what its dialogs show in each language.
 #include <gtest/gtest.h>
 
-#include <stdlib.h>
-
-#include <map>
-#include <optional>
-
 #include "harness.h"
 #include "resource.h"
 
@@ -28,8 +23,7 @@ const ServiceConfig kDriverService = {SERVICE_KERNEL_DRIVER, SERVICE_BOOT_START,
 // runtime's rule would lose it); Wow64: the i686 build on the diskette of a 64-bit Windows.
 enum class From { Diskette, SystemDir, Renamed, Glued, Wow64 };
 
-// What a person or another program does in a dialog.
-using Action = void (*)(Process& setup, HWND dialog);
+using Action = void (*)(Process& setup, HWND dialog);  // what a person or another program does in a dialog
 void PressEnter(Process&, HWND dialog) { PressKey(dialog, VK_RETURN); }  // Current, or Setup
 void PressAltF4(Process&, HWND dialog) { PressKey(dialog, VK_F4, true); }
 void ClickNew(Process&, HWND dialog) { Click(dialog, IDB_INIT_NEW); }
@@ -61,47 +55,41 @@ void DuringSetup(Process& setup, HWND settings, Action then)
     then(setup, settings);
     setup.Release();
 }
-void CopyCancel(Process& setup, HWND settings)
-{
-    DuringSetup(setup, settings, [](Process&, HWND) { QueueKey(VK_SPACE); });
-}
-void CopyAltF4(Process& setup, HWND settings)
-{
-    DuringSetup(setup, settings, [](Process&, HWND) { QueueKey(VK_F4, true); });
-}
+void QueueSpace(Process&, HWND) { QueueKey(VK_SPACE); }
+void QueueAltF4(Process&, HWND) { QueueKey(VK_F4, true); }
+void CopyCancel(Process& setup, HWND settings) { DuringSetup(setup, settings, QueueSpace); }
+void CopyAltF4(Process& setup, HWND settings) { DuringSetup(setup, settings, QueueAltF4); }
 // A close from another program posted to the settings dialog, with lParam 0, or as the taskbar's Close.
 void ClosedDuringSetup(Process& setup, HWND settings) { DuringSetup(setup, settings, Close); }
 void MenuClosedDuringSetup(Process& setup, HWND settings) { DuringSetup(setup, settings, MenuClose); }
 
-// What another program does once the settings dialog is up.
-enum class Obstacle { None, SetupTargetHeld, DriverFileGone };
+enum class Obstacle { None, SetupTargetHeld, DriverFileGone };  // what another program does in the settings dialog
 enum class Copied { Nothing, SetupOnly, Both };
 
 // The driver-present question is asked, and the settings dialog shown, exactly when something is done in it; the
 // settings are stored exactly when the exit code is 0.
 struct RunRow {
     const char* name; From from = From::Diskette; const char* tail = ""; bool driverOnDiskette = true;
-    bool driverInstalled = false; Action question = nullptr; Action settings = nullptr;
+    bool installed = false; Action question = nullptr; Action settings = nullptr;
     Obstacle obstacle = Obstacle::None; RunEnd end; Copied copied = Copied::Nothing;
 };
 const RunRow kRuns[] = {
-    {.name = "a first installation, Enter presses Setup", .settings = PressEnter, .end = kRestart,
-     .copied = Copied::Both},
-    {.name = "Enter answers Current: installed files stay", .driverInstalled = true, .question = PressEnter,
+    {.name = "first installation, Enter is Setup", .settings = PressEnter, .end = kRestart, .copied = Copied::Both},
+    {.name = "Enter answers Current: installed files stay", .installed = true, .question = PressEnter,
      .settings = ClickSetup, .end = kRestart},
-    {.name = "New replaces the installed files", .driverInstalled = true, .question = ClickNew,
+    {.name = "New replaces the installed files", .installed = true, .question = ClickNew,
      .settings = ClickSetup, .end = kRestart, .copied = Copied::Both},
-    {.name = "Cancel at the question", .driverInstalled = true, .question = ClickCancel, .end = Silent(2)},
-    {.name = "Alt+F4 at the question", .driverInstalled = true, .question = PressAltF4, .end = Silent(2)},
-    {.name = "system directory reconfigures", .from = From::SystemDir, .driverInstalled = true, .settings = ClickSetup,
+    {.name = "Cancel at the question", .installed = true, .question = ClickCancel, .end = Silent(2)},
+    {.name = "Alt+F4 at the question", .installed = true, .question = PressAltF4, .end = Silent(2)},
+    {.name = "system directory reconfigures", .from = From::SystemDir, .installed = true, .settings = ClickSetup,
      .end = kRestart},
     {.name = "system directory, no driver", .from = From::SystemDir, .end = kFailed},
     {.name = "diskette without the driver file", .driverOnDiskette = false, .end = kFailed},
     {.name = "renamed, no setupb.exe beside it", .from = From::Renamed, .end = kFailed},
     {.name = "renamed, \"1\"", .from = From::Renamed, .tail = "1", .end = Silent(1)},
-    {.name = "\"1\" replaces installed files unasked", .tail = "1", .driverInstalled = true,
+    {.name = "\"1\" replaces installed files unasked", .tail = "1", .installed = true,
      .settings = ClickSetup, .end = Silent(0), .copied = Copied::Both},
-    {.name = "\"2\" reconfigures", .from = From::SystemDir, .tail = "2", .driverInstalled = true,
+    {.name = "\"2\" reconfigures", .from = From::SystemDir, .tail = "2", .installed = true,
      .settings = ClickSetup, .end = Silent(0)},
     {.name = "Cancel in the settings dialog", .settings = ClickCancel, .end = Silent(2)},
     {.name = "Alt+F4 in the settings dialog", .settings = PressAltF4, .end = Silent(2)},
@@ -113,23 +101,20 @@ const RunRow kRuns[] = {
     {.name = "setup target held open", .settings = ClickSetup, .obstacle = Obstacle::SetupTargetHeld, .end = kFailed},
     {.name = "driver file gone during the run", .settings = ClickSetup, .obstacle = Obstacle::DriverFileGone,
      .end = kFailed, .copied = Copied::SetupOnly},
-    {.name = "\"2\" right after the quoted name", .from = From::Glued, .tail = "2", .driverInstalled = true,
-     .end = Silent(2)},
-    {.name = "closed from outside while copying", .settings = ClosedDuringSetup, .end = kRestart,
-     .copied = Copied::Both},
+    {.name = "\"2\" glued to the quoted name", .from = From::Glued, .tail = "2", .installed = true, .end = Silent(2)},
+    {.name = "closed from outside in the copy", .settings = ClosedDuringSetup, .end = kRestart, .copied = Copied::Both},
     {.name = "closed from outside while copying, the copy fails", .settings = ClosedDuringSetup,
      .obstacle = Obstacle::SetupTargetHeld, .end = kFailed},
     {.name = "closed from the taskbar while copying, \"1\"", .tail = "1", .settings = MenuClosedDuringSetup,
      .end = Silent(0), .copied = Copied::Both},
     {.name = "closed from the taskbar while registering, \"2\"", .from = From::SystemDir, .tail = "2",
-     .driverInstalled = true, .settings = MenuClosedDuringSetup, .end = Silent(0)},
+     .installed = true, .settings = MenuClosedDuringSetup, .end = Silent(0)},
     {.name = "the i686 build on 64-bit Windows", .from = From::Wow64, .end = kFailed},
     {.name = "the i686 build on 64-bit Windows, \"1\"", .from = From::Wow64, .tail = "1", .end = Silent(2)},
 };
 void PrintTo(const RunRow& row, std::ostream* out) { *out << row.name; }
 
-// The folder A: stands for, laid out for the row; the program to start.
-std::string PrepareStart(const RunRow& row)
+std::string PrepareStart(const RunRow& row)  // lays out the folder A: stands for; gives the program to start
 {
     if (row.from == From::Renamed) {
         EXPECT_TRUE(MoveFileA("A:\\setupb.exe", "A:\\install.exe"));
@@ -159,7 +144,7 @@ TEST_P(EachWayOfStartingAndLeaving, EndsAsItShould)
         GTEST_SKIP() << "runs in the win64 build's tests, where 32-bit Wine runs and the win32 build is there";
     }
     const std::string program = PrepareStart(row);
-    ASSERT_TRUE(!row.driverInstalled || WriteBytes(kInstalledDriver, "driver before"));
+    ASSERT_TRUE(!row.installed || WriteBytes(kInstalledDriver, "driver before"));
     const std::string setupBefore = ReadBytes(kInstalledSetup);
     const std::string driverBefore = ReadBytes(kInstalledDriver);
 
@@ -197,24 +182,12 @@ TEST_P(EachWayOfStartingAndLeaving, EndsAsItShould)
     EXPECT_EQ(ReadKey(SiblingKey(0)), Key(Values{{"Start", Dword(done ? 4 : 1)}}));
     EXPECT_EQ(ReadBytes("C:\\windows\\syswow64\\setupb.exe"), "<missing>");
     const bool setupCopied = row.copied != Copied::Nothing;
-    const bool driverCopied = row.copied == Copied::Both;
     EXPECT_TRUE(ReadBytes(kInstalledSetup) == (setupCopied ? ReadBytes(kBuiltSetup) : setupBefore))
         << "the installed setupb.exe, copied: " << setupCopied;
-    EXPECT_EQ(ReadBytes(kInstalledDriver), driverCopied ? kDriver : driverBefore);
+    EXPECT_EQ(ReadBytes(kInstalledDriver), row.copied == Copied::Both ? kDriver : driverBefore);
 }
 
 INSTANTIATE_TEST_SUITE_P(Runs, EachWayOfStartingAndLeaving, testing::ValuesIn(kRuns));  // named by PrintTo
-
-// A run from the diskette ("1") or from the system directory, Setup pressed as setUp does.
-RunEnd SetUpInstalled(const char* tail, Action setUp)
-{
-    Process setup;
-    const bool fromDiskette = tail[0] == '1';
-    if (setup.Start(fromDiskette ? "A:\\setupb.exe" : kInstalledSetup, tail)) {
-        setUp(setup, WaitDialog(setup.Id(), IDB_SET_SETUP));
-    }
-    return FollowToEnd(setup);
-}
 
 // An earlier installation as the program leaves one (files, keys, the service), with values no run writes: a
 // service type of 7, a 1-byte buffer size, siblings that would start.
@@ -224,11 +197,10 @@ bool LayOutEarlierInstallation(const std::string (&siblings)[3])
     service["Type"] = Dword(7);
     Values parameters = ParameterValues(6, 9, 0x2A0, 33, 1, 1);
     parameters["BufferSize"] = {REG_BINARY, "\x21"};
-    const Values wouldStart = {{"Start", Dword(1)}};
     bool laidOut = ResetMachine() && PrepareDiskette(kDriver) && WriteBytes(kInstalledDriver, kDriver);
     laidOut = laidOut && CopyFileA(kBuiltSetup.c_str(), kInstalledSetup.c_str(), FALSE);
     laidOut = laidOut && StoreValues(kServiceKey, service) && StoreValues(kParametersKey, parameters);
-    for (const std::string& sibling : siblings) laidOut = laidOut && StoreValues(sibling, wouldStart);
+    for (const std::string& sibling : siblings) laidOut = laidOut && StoreValues(sibling, {{"Start", Dword(1)}});
     const SC_HANDLE created = CreateServiceA(Service().manager, "VlnCD", "VlnCD", SERVICE_ALL_ACCESS,
         SERVICE_KERNEL_DRIVER, SERVICE_BOOT_START, SERVICE_ERROR_NORMAL, "System32\\Drivers\\VLNCDRVR.SYS",
         "SCSI CDROM Class", nullptr, nullptr, nullptr, nullptr);
@@ -241,40 +213,37 @@ TEST(Runs, RegistryStepsOverAnInstallationEndAtTheFirstThatFailsWithItsStatus)
 {
     const std::string siblings[3] = {SiblingKey(0), SiblingKey(1), SiblingKey(2)};
     const std::string keys[5] = {kServiceKey, kParametersKey, siblings[0], siblings[1], siblings[2]};
-    // The tail: "1" from the diskette, "" or "2" from the system directory. keysWritten: how many of keys[], in
-    // order, the run writes; the others stay as they were. By hand or for an installer: the same status.
-    // denied: nobody may change that key; eightByteStart: a sibling whose Start value is 8 bytes long.
+    // writes: how many of keys[], in order, the run writes (the others stay), by hand or for an installer alike;
+    // denied: nobody may change that key; longStart: a sibling's Start of 8 bytes; pending: marked for deletion.
     const struct {
-        const char* what; const char* tail = ""; int keysWritten;
-        std::string denied = ""; std::string eightByteStart = ""; bool pendingDeletion = false;
+        const char* what; const char* tail = ""; int writes;
+        std::string denied = ""; std::string longStart = ""; bool pending = false;
         Action setUp = PressEnter; DWORD status;
     } rows[] = {
-        {.what = "nothing in the way, installed again", .tail = "1", .keysWritten = 5, .status = ERROR_SUCCESS},
-        {.what = "service key denied", .keysWritten = 0, .denied = kServiceKey, .status = ERROR_ACCESS_DENIED},
-        {.what = "Parameters denied", .tail = "1", .keysWritten = 1, .denied = kParametersKey,
+        {.what = "nothing in the way, installed again", .tail = "1", .writes = 5, .status = ERROR_SUCCESS},
+        {.what = "service key denied", .writes = 0, .denied = kServiceKey, .status = ERROR_ACCESS_DENIED},
+        {.what = "Parameters denied", .tail = "1", .writes = 1, .denied = kParametersKey,
          .status = ERROR_ACCESS_DENIED},
-        {.what = "second sibling denied", .tail = "2", .keysWritten = 3, .denied = siblings[1],
+        {.what = "second sibling denied", .tail = "2", .writes = 3, .denied = siblings[1],
          .status = ERROR_ACCESS_DENIED},
-        {.what = "second sibling's Start of 8 bytes", .keysWritten = 3, .eightByteStart = siblings[1],
-         .status = ERROR_MORE_DATA},
-        {.what = "service pending deletion", .tail = "1", .keysWritten = 2, .pendingDeletion = true,
+        {.what = "second sibling's Start of 8 bytes", .writes = 3, .longStart = siblings[1], .status = ERROR_MORE_DATA},
+        {.what = "service pending deletion", .tail = "1", .writes = 2, .pending = true,
          .status = ERROR_SERVICE_MARKED_FOR_DELETE},
-        {.what = "service pending deletion", .keysWritten = 2, .pendingDeletion = true,
-         .status = ERROR_SERVICE_MARKED_FOR_DELETE},
-        {.what = "Parameters denied, service pending deletion", .keysWritten = 1, .denied = kParametersKey,
-         .pendingDeletion = true, .status = ERROR_ACCESS_DENIED},
-        {.what = "service key denied, closed from outside while copying", .tail = "1", .keysWritten = 0,
+        {.what = "service pending deletion", .writes = 2, .pending = true, .status = ERROR_SERVICE_MARKED_FOR_DELETE},
+        {.what = "Parameters denied, service pending deletion", .writes = 1, .denied = kParametersKey,
+         .pending = true, .status = ERROR_ACCESS_DENIED},
+        {.what = "service key denied, closed from outside while copying", .tail = "1", .writes = 0,
          .denied = kServiceKey, .setUp = ClosedDuringSetup, .status = ERROR_ACCESS_DENIED},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(std::string(row.what) + ", tail \"" + row.tail + "\"");
         ASSERT_TRUE(LayOutEarlierInstallation(siblings));
         ASSERT_TRUE(row.denied.empty() || DenyChanges(row.denied));
-        if (!row.eightByteStart.empty()) {
-            ASSERT_TRUE(StoreValues(row.eightByteStart, {{"Start", {REG_BINARY, "12345678"}}}));
+        if (!row.longStart.empty()) {
+            ASSERT_TRUE(StoreValues(row.longStart, {{"Start", {REG_BINARY, "12345678"}}}));
         }
         std::optional<Service> marked;  // its handle open across the run: the service, key and all, goes with it
-        ASSERT_TRUE(!row.pendingDeletion || DeleteService(marked.emplace().service));
+        ASSERT_TRUE(!row.pending || DeleteService(marked.emplace().service));
         Key before[5];
         for (int key = 0; key < 5; ++key) before[key] = ReadKey(keys[key]);
         Values serviceWritten = *before[0];  // what the program does not write stays
@@ -284,17 +253,19 @@ TEST(Runs, RegistryStepsOverAnInstallationEndAtTheFirstThatFailsWithItsStatus)
 
         const bool byHand = row.tail[0] == '\0';
         const RunEnd failedByHand = {kTitle, kFailed.text, Icon::Exclamation, row.status};
-        EXPECT_EQ(SetUpInstalled(row.tail, row.setUp), byHand ? failedByHand : Silent(row.status));
+        Process setup;  // "1" from the diskette, "" or "2" from the system directory
+        ASSERT_TRUE(setup.Start(row.tail[0] == '1' ? "A:\\setupb.exe" : kInstalledSetup, row.tail));
+        row.setUp(setup, WaitDialog(setup.Id(), IDB_SET_SETUP));
+        EXPECT_EQ(FollowToEnd(setup), byHand ? failedByHand : Silent(row.status));
         for (int key = 0; key < 5; ++key) {
-            EXPECT_EQ(ReadKey(keys[key]), key < row.keysWritten ? written[key] : before[key]) << keys[key];
+            EXPECT_EQ(ReadKey(keys[key]), key < row.writes ? written[key] : before[key]) << keys[key];
         }
     }
 }
 
 using Shown = std::vector<std::pair<int, int>>;  // which control shows which text of the block (0: the caption)
 const Shown kQuestionShows = {{0, TXT_PRODUCT_TITLE}, {IDT_INIT_QUESTION, TXT_DRIVER_QUESTION},
-                              {IDB_INIT_CURRENT, TXT_CURRENT_BUTTON}, {IDB_INIT_NEW, TXT_NEW_BUTTON},
-                              {IDB_CANCEL, TXT_CANCEL_BUTTON}};
+    {IDB_INIT_CURRENT, TXT_CURRENT_BUTTON}, {IDB_INIT_NEW, TXT_NEW_BUTTON}, {IDB_CANCEL, TXT_CANCEL_BUTTON}};
 const Shown kSettingsShows = {{0, TXT_PRODUCT_TITLE}, {IDT_SET_DESCRIPTION, TXT_INSTRUCTIONS},
     {IDT_SET_DMA_LABEL, TXT_DMA_LABEL}, {IDT_SET_IRQ_LABEL, TXT_IRQ_LABEL}, {IDT_SET_AUDIO_LABEL, TXT_AUDIO_LABEL},
     {IDB_SET_STEREO, TXT_STEREO}, {IDB_SET_MONO, TXT_MONO}, {IDT_SET_LOCK_LABEL, TXT_LOCK_LABEL},
@@ -307,8 +278,7 @@ const Texts kEnglish = {{TXT_DMA_LABEL, "&DMA CHANNEL"}, {TXT_IRQ_LABEL, "&IRQ C
     {TXT_STEREO, "STEREO"}, {TXT_MONO, "MONORAL"}, {TXT_UNLOCKED, "UNLOCK"}, {TXT_LOCKED, "LOCK"},
     {TXT_CURRENT_BUTTON, "Current"}, {TXT_NEW_BUTTON, "New"}};
 
-// Run by the e2e.language.* tests, each under its locale, SETUPB_LANGUAGE naming the language due and
-// SETUPB_SYSTEM_LOCALE, SETUPB_USER_LOCALE the locale ids Wine must report (hexadecimal).
+// Run by e2e.language.*, each under its locale, naming the language due and the locale ids Wine must report (hex).
 // Every text of the dialogs and the restart notice comes from the system locale's block; the question and the settings
 // dialog appear centred on the screen, the copy dialog (wider, lower) across it, down over the moved settings dialog.
 TEST(Language, EveryDialogAndMessageShowsItsTextsInTheSystemLocalesLanguageWhereItBelongs)
@@ -331,8 +301,7 @@ TEST(Language, EveryDialogAndMessageShowsItsTextsInTheSystemLocalesLanguageWhere
     const Texts englishDue = std::string(language) == "English" ? kEnglish : Texts{};
     for (const auto& [offset, english] : englishDue) EXPECT_EQ(text(offset), english) << "English text " << offset;
     const auto centre = [](LONG from, LONG to, LONG size) { return from + (to - from - size) / 2; };
-    const LONG width = GetSystemMetrics(SM_CXSCREEN);
-    const LONG height = GetSystemMetrics(SM_CYSCREEN);
+    const LONG width = GetSystemMetrics(SM_CXSCREEN), height = GetSystemMetrics(SM_CYSCREEN);
     // The dialog shows its texts, centred across the screen and down between top and bottom.
     const auto expectShown = [&](HWND dialog, const char* name, const Shown& shown, LONG top, LONG bottom) {
         for (const auto& [control, offset] : shown) {
@@ -360,12 +329,8 @@ TEST(Language, EveryDialogAndMessageShowsItsTextsInTheSystemLocalesLanguageWhere
     ASSERT_EQ(moved.top, 8);
     ASSERT_TRUE(setup.Hold());
     Click(settings, IDB_SET_SETUP);
-    HWND copying = nullptr;
-    const auto copyDialogOpen = [&] {
-        copying = FindDialog(setup.Id(), IDB_CANCEL, IDB_SET_SETUP);
-        return copying != nullptr;
-    };
-    ASSERT_TRUE(setup.RunUntil(copyDialogOpen));
+    ASSERT_TRUE(setup.RunUntil([&] { return FindDialog(setup.Id(), IDB_CANCEL, IDB_SET_SETUP) != nullptr; }));
+    HWND copying = FindDialog(setup.Id(), IDB_CANCEL, IDB_SET_SETUP);
     expectShown(copying, "copy dialog", kCopyShows, moved.top, moved.bottom);
     setup.Release();
     EXPECT_EQ(FollowToEnd(setup), (RunEnd{text(TXT_PRODUCT_TITLE), text(TXT_RESTART_NOTICE), Icon::Information, 0}));

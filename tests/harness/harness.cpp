@@ -3,8 +3,6 @@
 #include <gtest/gtest.h>
 #include <sddl.h>
 
-#include <algorithm>
-
 #include "resource.h"
 
 namespace harness {
@@ -45,10 +43,7 @@ Icon ShownIcon(HWND control)
     return Icon::None;
 }
 
-const char* const kIconNames[] = {"no", "information", "exclamation", "question"};  // by Icon
-
-// Adds what a message box shows to what the run showed and closes it with Enter.
-bool CloseMessage(HWND box, RunEnd* shown)
+bool CloseMessage(HWND box, RunEnd* shown)  // adds what a message box shows to the run's, then closes it with Enter
 {
     const char* joint = shown->text.empty() ? "" : " | ";
     shown->icon = ReadIcon(GetDlgItem(box, 1088));  // a message box's icon control, and its text
@@ -60,34 +55,6 @@ bool CloseMessage(HWND box, RunEnd* shown)
 
 }  // namespace
 
-std::string WindowsPath(std::string unixPath)
-{
-    std::replace(unixPath.begin(), unixPath.end(), '/', '\\');
-    if (unixPath.rfind('\\', 0) == 0) return "Z:" + unixPath;
-    return unixPath;
-}
-
-bool PrepareDiskette(const char* driver)
-{
-    DeleteFileA("A:\\vlncdrvr.sys");
-    DeleteFileA("A:\\install.exe");
-    if (!CopyFileA(kBuiltSetup.c_str(), "A:\\setupb.exe", FALSE)) return false;
-    return driver == nullptr || WriteBytes("A:\\vlncdrvr.sys", driver);
-}
-
-Values ParameterValues(DWORD dma, DWORD irq, DWORD port, DWORD buffer, DWORD audio, DWORD lock)
-{
-    return {{"DMAChannel", Dword(dma)},    {"IRQChannel", Dword(irq)},  {"IOPortAddress", Dword(port)},
-            {"BufferSize", Dword(buffer)}, {"AudioMode", Dword(audio)}, {"DoorLock", Dword(lock)}};
-}
-
-Values ServiceValues()
-{
-    return {{"Type", Dword(1)}, {"Start", Dword(0)}, {"ErrorControl", Dword(1)},
-            {"Group", Text(REG_SZ, "SCSI CDROM Class")},
-            {"ImagePath", Text(REG_EXPAND_SZ, "System32\\Drivers\\VLNCDRVR.SYS")}};
-}
-
 Key ReadKey(const std::string& path)
 {
     HKEY key = nullptr;
@@ -96,9 +63,7 @@ Key ReadKey(const std::string& path)
     for (DWORD index = 0;; ++index) {
         char name[256];  // the program's value names are short
         BYTE data[1024];
-        DWORD nameLength = sizeof name;
-        DWORD type = 0;
-        DWORD dataLength = sizeof data;
+        DWORD nameLength = sizeof name, type = 0, dataLength = sizeof data;
         if (RegEnumValueA(key, index, name, &nameLength, nullptr, &type, data, &dataLength) != ERROR_SUCCESS) break;
         values[name] = {type, std::string(reinterpret_cast<const char*>(data), dataLength)};
     }
@@ -111,10 +76,9 @@ bool StoreValues(const std::string& path, const Values& values)
     HKEY key = nullptr;
     bool stored = RegCreateKeyExA(HKEY_LOCAL_MACHINE, path.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key,
                                   nullptr) == ERROR_SUCCESS;
-    for (auto value = values.begin(); stored && value != values.end(); ++value) {
-        stored = RegSetValueExA(key, value->first.c_str(), 0, value->second.first,
-                                reinterpret_cast<const BYTE*>(value->second.second.data()),
-                                static_cast<DWORD>(value->second.second.size())) == ERROR_SUCCESS;
+    for (const auto& [name, value] : values) {
+        const auto* data = reinterpret_cast<const BYTE*>(value.second.data());
+        stored = stored && RegSetValueExA(key, name.c_str(), 0, value.first, data, DWORD(value.second.size())) == 0;
     }
     RegCloseKey(key);
     return stored;
@@ -150,12 +114,6 @@ std::optional<ServiceConfig> QueryService()
                          c.lpLoadOrderGroup ? c.lpLoadOrderGroup : ""};
 }
 
-void PrintTo(const ServiceConfig& c, std::ostream* out)
-{
-    *out << "{type " << c.type << ", start " << c.start << ", errorControl " << c.errorControl << ", image \""
-         << c.image << "\", group \"" << c.group << "\"}";
-}
-
 bool ResetMachine()
 {
     // The manager removes the service once the last handle to it is closed: this one's, at the end of the if.
@@ -169,13 +127,6 @@ bool ResetMachine()
         if (GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES) reset = false;
     }
     return reset;
-}
-
-Process::~Process()
-{
-    if (Running() && TerminateProcess(info.hProcess, StillRunning)) WaitForSingleObject(info.hProcess, WaitMs);
-    CloseHandle(info.hProcess);
-    CloseHandle(info.hThread);
 }
 
 bool Process::StartLine(const std::string& program, std::string commandLine)
@@ -200,21 +151,6 @@ bool Process::StartLine(const std::string& program, std::string commandLine)
     return false;
 }
 
-DWORD Process::ExitCode(DWORD limitMs) const
-{
-    if (info.hProcess == nullptr || WaitForSingleObject(info.hProcess, limitMs) != WAIT_OBJECT_0) return StillRunning;
-    DWORD code = StillRunning;
-    return GetExitCodeProcess(info.hProcess, &code) ? code : StillRunning;
-}
-
-bool Process::Hold()
-{
-    // A thread stops some time after SuspendThread returns; reading its context waits until it has.
-    CONTEXT context = {};
-    context.ContextFlags = CONTEXT_CONTROL;
-    return SuspendThread(info.hThread) != DWORD(-1) && GetThreadContext(info.hThread, &context);
-}
-
 HWND FindDialog(DWORD processId, int with, int without, DWORD limitMs)
 {
     HWND found = nullptr;
@@ -233,65 +169,11 @@ HWND FindDialog(DWORD processId, int with, int without, DWORD limitMs)
     return found;
 }
 
-std::string TextOf(HWND window, int field)
-{
-    char text[1024] = "";
-    if (field == 0) GetWindowTextA(window, text, sizeof text);
-    else SendDlgItemMessageA(window, field, WM_GETTEXT, sizeof text, LPARAM(text));  // it keeps its text in its process
-    return text;
-}
-
-HWND Focus(HWND dialog)
-{
-    GUITHREADINFO thread = {};
-    thread.cbSize = sizeof thread;
-    return GetGUIThreadInfo(GetWindowThreadProcessId(dialog, nullptr), &thread) ? thread.hwndFocus : nullptr;
-}
-
 Icon ReadIcon(HWND iconControl)
 {
     Icon icon = Icon::None;
-    const auto painted = [&] {  // it may not be painted yet
-        icon = ShownIcon(iconControl);
-        return icon != Icon::None;
-    };
-    WaitUntil(painted, 5000);
+    WaitUntil([&] { icon = ShownIcon(iconControl); return icon != Icon::None; }, 5000);  // it may not be painted yet
     return icon;
-}
-
-std::vector<DWORD> ScreenPixels(const RECT& rect)
-{
-    return Drawn(rect.right - rect.left, rect.bottom - rect.top, [&](HDC memory) {
-        HDC screen = GetDC(nullptr);
-        BitBlt(memory, 0, 0, rect.right - rect.left, rect.bottom - rect.top, screen, rect.left, rect.top, SRCCOPY);
-        ReleaseDC(nullptr, screen);
-    });
-}
-
-void PressKey(HWND dialog, UINT virtualKey, bool alt)
-{
-    HWND target = Focus(dialog) ? Focus(dialog) : dialog;
-    LPARAM data = 1 | LPARAM(MapVirtualKeyA(virtualKey, MAPVK_VK_TO_VSC)) << 16;  // one press, its scan code
-    if (alt) data |= 1L << 29;  // the Alt key is down
-    PostMessageA(target, alt ? WM_SYSKEYDOWN : WM_KEYDOWN, virtualKey, data);
-    PostMessageA(target, alt ? WM_SYSKEYUP : WM_KEYUP, virtualKey, data | 3L << 30);
-}
-
-void QueueKey(UINT virtualKey, bool alt)
-{
-    if (alt) keybd_event(VK_MENU, 0, 0, 0);
-    keybd_event(static_cast<BYTE>(virtualKey), 0, 0, 0);
-    keybd_event(static_cast<BYTE>(virtualKey), 0, KEYEVENTF_KEYUP, 0);
-    if (alt) keybd_event(VK_MENU, 0, KEYEVENTF_KEYUP, 0);
-}
-
-void Type(HWND dialog, int id, const char* characters)
-{
-    HWND field = GetDlgItem(dialog, id);
-    PostMessageA(field, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(2, 2));
-    PostMessageA(field, WM_LBUTTONUP, 0, MAKELPARAM(2, 2));
-    PostMessageA(field, EM_SETSEL, 0x7FFF, 0x7FFF);  // as the End key puts it
-    for (const char* c = characters; *c != '\0'; ++c) PostMessageA(field, WM_CHAR, static_cast<unsigned char>(*c), 1);
 }
 
 bool Paste(HWND dialog, int id, const char* text)
@@ -307,8 +189,7 @@ bool Paste(HWND dialog, int id, const char* text)
     SetClipboardData(CF_TEXT, memory);
     CloseClipboard();
     PostMessageA(GetDlgItem(dialog, id), EM_SETSEL, 0, -1);
-    const UINT replace = *text != '\0' ? WM_PASTE : WM_CLEAR;  // an empty clipboard text pastes nothing
-    PostMessageA(GetDlgItem(dialog, id), replace, 0, 0);
+    PostMessageA(GetDlgItem(dialog, id), *text != '\0' ? WM_PASTE : WM_CLEAR, 0, 0);  // an empty text pastes nothing
     return Barrier(dialog) && TextOf(dialog, id) == text;  // it has read the clipboard: a next paste may change it
 }
 
@@ -322,12 +203,6 @@ bool Barrier(HWND settings)
     return WaitUntil([&] { return IsWindow(list) && SendMessageA(list, CB_GETITEMDATA, 0, 0) == token; });
 }
 
-void PrintTo(const RunEnd& end, std::ostream* out)
-{
-    *out << "{\"" << end.title << "\", \"" << end.text << "\", " << kIconNames[int(end.icon)] << " icon, exit code "
-         << end.exitCode << "}";
-}
-
 RunEnd MessagesShown(Process& setup, HWND settings)
 {
     RunEnd shown;
@@ -337,12 +212,8 @@ RunEnd MessagesShown(Process& setup, HWND settings)
         return shown;
     }
     HWND box = nullptr;
-    const auto boxOrEnd = [&] {
-        box = FindDialog(setup.Id(), IDOK);
-        return box != nullptr || !setup.Running();
-    };
-    while (WaitUntil(boxOrEnd) && box != nullptr && CloseMessage(box, &shown)) {
-    }
+    const auto boxOrEnd = [&] { box = FindDialog(setup.Id(), IDOK); return box != nullptr || !setup.Running(); };
+    while (WaitUntil(boxOrEnd) && box != nullptr && CloseMessage(box, &shown)) {}
     shown.exitCode = setup.ExitCode(0);
     return shown;
 }

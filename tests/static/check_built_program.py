@@ -53,7 +53,7 @@ def check_windows_and_imports(pe, source_dir, subsystem_kind, imports_file):
 
 # The catalogue as res/resource.h lays it out: a block per BASE_ line, a text at each TXT_ offset, beyond ASCII only
 # the characters its base's comment names. Each text is shorter than the buffer the program loads it into.
-def check_catalogue(pe, program):
+def check_catalogue(resources, program):
     numbers = dict(re.findall(r"#define (\w+)[ \t]+(\d+)", program))
     capacities = dict(re.findall(r"constexpr int (\w+Capacity) = (\d+);", program))
     origin = int(lookup(numbers, "CATALOGUE_ORIGIN", "#define CATALOGUE_ORIGIN in res/resource.h"))
@@ -74,12 +74,10 @@ def check_catalogue(pe, program):
             return f"id {id}"
         return f"{language} {names[offset]} ({id})" if offset in names else f"{language} id {id} (offset {offset})"
 
-    texts = {}
-    for block in lookup(pe_resources(pe), pefile.RESOURCE_TYPE["RT_STRING"], "string table"):
-        texts.update(block.directory.strings)
+    blocks = lookup(resources, pefile.RESOURCE_TYPE["RT_STRING"], "string table")
+    texts = {id: text for block in blocks for id, text in block.directory.strings.items()}
     expected_ids = {origin + base + offset for base in languages for offset in names}
-    for id in sorted(expected_ids - set(texts)):
-        failures.append(f"{label(id)} missing")
+    failures.extend(f"{label(id)} missing" for id in sorted(expected_ids - set(texts)))
     for id in sorted(set(texts) - expected_ids):
         where = "outside every language block" if label(id) == f"id {id}" else "but no TXT_ name"
         failures.append(f"{label(id)} has a text {where}")
@@ -92,8 +90,9 @@ def check_catalogue(pe, program):
         expect(not beyond, f"{label(id)} has {beyond}, beyond its block's characters: {text!r}")
 
 
-# Version information: language neutral, code page 1252, the project's version.
-def check_version(pe, version_h, name):
+# Version information (language neutral, code page 1252, the project's version) and one manifest, id 1: the rights
+# the program asks for, no newer common controls.
+def check_version_and_manifest(pe, resources, version_h, name, rights):
     version = dict(re.findall(r'#define SETUPB_VERSION_(\w+)\s+"?([\w.]+)', open(version_h).read()))
     text, major, minor, patch = [lookup(version, part, f"#define SETUPB_VERSION_{part} in {version_h}")
                                  for part in ("TEXT", "MAJOR", "MINOR", "PATCH")]
@@ -104,29 +103,18 @@ def check_version(pe, version_h, name):
     expect(translation == "0x0000 0x04e4", f"translation {translation}")
     for field in ("CompanyName", "FileDescription", "ProductName"):
         expect(strings.get(field), f"no {field}")
-    expect(strings.get("OriginalFilename") == name, f"OriginalFilename {strings.get('OriginalFilename')}")
-    for field in ("FileVersion", "ProductVersion"):
-        expect(strings.get(field) == text, f"{field} {strings.get(field)}, not {text}")
+    for field, due in (("OriginalFilename", name), ("FileVersion", text), ("ProductVersion", text)):
+        expect(strings.get(field) == due, f"{field} {strings.get(field)}, not {due}")
     fixed = pe.VS_FIXEDFILEINFO[0]
-    expected = (int(major) << 16 | int(minor), int(patch) << 16)
-    expect((fixed.FileVersionMS, fixed.FileVersionLS) == expected, "fixed file version")
-
-
-# One manifest, id 1: the rights the program asks for, no newer common controls.
-def check_manifest(pe, rights):
-    manifests = pe_resources(pe).get(pefile.RESOURCE_TYPE["RT_MANIFEST"], [])
+    due = (int(major) << 16 | int(minor), int(patch) << 16)
+    expect((fixed.FileVersionMS, fixed.FileVersionLS) == due, "fixed file version")
+    manifests = resources.get(pefile.RESOURCE_TYPE["RT_MANIFEST"], [])
     ids = [manifest.id for manifest in manifests]
     expect(ids == [1], f"manifests {ids}, not one of id 1")
-    manifest = ""
-    if manifests:
-        data = manifests[0].directory.entries[0].data.struct
-        manifest = pe.get_data(data.OffsetToData, data.Size).decode()
+    data = manifests[0].directory.entries[0].data.struct if manifests else None
+    manifest = pe.get_data(data.OffsetToData, data.Size).decode() if data else ""
     expect(f'<requestedExecutionLevel level="{rights}"' in manifest, f"no requestedExecutionLevel {rights}")
     expect("Microsoft.Windows.Common-Controls" not in manifest, "newer common controls")
-
-
-def pe_resources(pe):  # each resource type's entries, by the type's id
-    return {entry.id: entry.directory.entries for entry in pe.DIRECTORY_ENTRY_RESOURCE.entries}
 
 
 def main():
@@ -134,15 +122,12 @@ def main():
     pe = pefile.PE(exe)
     name = os.path.basename(exe)
     subsystem_kind, imports_file, has_catalogue, rights = lookup(PROGRAMS, name, f"{name} among the programs")
+    resources = {entry.id: entry.directory.entries for entry in pe.DIRECTORY_ENTRY_RESOURCE.entries}  # by type id
     check_windows_and_imports(pe, source_dir, subsystem_kind, imports_file)
     if has_catalogue:
-        check_catalogue(pe, "".join(open(f"{source_dir}/{path}", encoding="utf-8").read() for path in SOURCES))
-    check_version(pe, version_h, name)
-    check_manifest(pe, rights)
-    for failure in failures:
-        print(f"FAIL: {failure}")
-    if not failures:
-        print(f"{exe}: all checks passed")
+        check_catalogue(resources, "".join(open(f"{source_dir}/{path}", encoding="utf-8").read() for path in SOURCES))
+    check_version_and_manifest(pe, resources, version_h, name, rights)
+    print("\n".join(f"FAIL: {failure}" for failure in failures) or f"{exe}: all checks passed")
     return 1 if failures else 0
 
 

@@ -54,10 +54,8 @@ def main():
                     failures.append(rule % "a file outside every layer")
                 elif layer_of(target) != own and layer_of(target) not in LAYERS[own][1]:
                     failures.append(rule % f"of the {layer_of(target)} layer")
-    for failure in failures:
-        print(f"FAIL: {failure}")
-    if not failures:
-        print(f"src/: {len(sources)} files, {includes} includes checked")
+    summary = f"src/: {len(sources)} files, {includes} includes checked"
+    print("\n".join(f"FAIL: {failure}" for failure in failures) or summary)
     return 1 if failures else 0
 
 

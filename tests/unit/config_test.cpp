@@ -1,5 +1,4 @@
-// The driver configuration store on the prefix's real registry and service manager: stored settings read into the
-// dialog's selections, registration.
+// The configuration store on the prefix's registry and service manager: settings read into selections, registration.
 #include <gtest/gtest.h>
 
 #include "config/driver_parameters.h"
@@ -19,26 +18,22 @@ struct Read {
 };
 void PrintTo(const Read& r, std::ostream* out)
 {
-    *out << "{dmaIndex " << r.dmaIndex << ", irqIndex " << r.irqIndex << ", portText \"" << r.portText
-         << "\", bufferText \"" << r.bufferText << "\", audioButton " << r.audioButton << ", lockButton "
-         << r.lockButton << std::hex << ", DMAChannel 0x" << r.DMAChannel << ", IRQChannel 0x" << r.IRQChannel
-         << ", IOPortAddress 0x" << r.IOPortAddress << ", BufferSize 0x" << r.BufferSize << ", AudioMode 0x"
-         << r.AudioMode << ", DoorLock 0x" << r.DoorLock << "}";
+    *out << "{selections " << r.dmaIndex << ' ' << r.irqIndex << " \"" << r.portText << "\" \"" << r.bufferText << "\" "
+         << r.audioButton << ' ' << r.lockButton << std::hex << ", settings 0x" << r.DMAChannel << " 0x" << r.IRQChannel
+         << " 0x" << r.IOPortAddress << " 0x" << r.BufferSize << " 0x" << r.AudioMode << " 0x" << r.DoorLock << "}";
 }
 
 Read ReadSettings()
 {
     Read read = {-1, -1, "", "", -1, -1, 0, 0, 0, 0, 0, 0};
-    char port[ParameterTextCapacity] = "xyz";
-    char buffer[ParameterTextCapacity] = "xyz";
+    char port[ParameterTextCapacity] = "xyz", buffer[ParameterTextCapacity] = "xyz";
     ReadDriverParameters(&read.dmaIndex, &read.irqIndex, port, buffer, &read.audioButton, &read.lockButton);
     const DriverParameters& s = driverSettings;
     return {read.dmaIndex, read.irqIndex, port, buffer, read.audioButton, read.lockButton,
             s.DMAChannel, s.IRQChannel, s.IOPortAddress, s.BufferSize, s.AudioMode, s.DoorLock};
 }
 
-// The usual stored values with one of them replaced, or left out.
-Values Stored(const char* name, std::optional<Value> value)
+Values Stored(const char* name, std::optional<Value> value)  // the usual stored values with one replaced or left out
 {
     Values values = ParameterValues(7, 5, 0x2A0, 33, 1, 1);
     if (value) values[name] = *value;
@@ -57,8 +52,7 @@ TEST(ConfigStore, StoredSettingsBecomeTheDialogsSelections)
         {"empty Parameters", Values{}, {3, 3, "0", "20", 0, 0, 0, 0, 0, 0, 0, 0}},
         {"in range", ParameterValues(0, 11, 0x340, 64, 1, 1), {3, 4, "340", "64", 1, 1, 0, 11, 0x340, 64, 1, 1}},
         {"upper limits", ParameterValues(6, 9, 0x3FF, 2, 0, 1), {1, 2, "3ff", "2", 0, 1, 6, 9, 0x3FF, 2, 0, 1}},
-        {"just out of range", ParameterValues(4, 7, 0x400, 65, 2, 2),
-         {0, 3, "300", "20", 0, 0, 4, 7, 0x400, 65, 2, 2}},
+        {"just out of range", ParameterValues(4, 7, 0x400, 65, 2, 2), {0, 3, "300", "20", 0, 0, 4, 7, 0x400, 65, 2, 2}},
         {"DMAChannel missing", Stored("DMAChannel", {}), {3, 3, "0", "20", 0, 0, 0, 0, 0, 0, 0, 0}},
         {"BufferSize missing", Stored("BufferSize", {}), {2, 1, "2a0", "20", 0, 0, 7, 5, 0x2A0, 0, 0, 0}},
         {"BufferSize of 8 bytes", Stored("BufferSize", Value{REG_QWORD, eightBytes}),
@@ -67,8 +61,7 @@ TEST(ConfigStore, StoredSettingsBecomeTheDialogsSelections)
          {2, 1, "35", "33", 1, 1, 7, 5, 0x35, 33, 1, 1}},
         {"IRQ as 1 byte", Stored("IRQChannel", Value{REG_BINARY, "\x0B"}),
          {2, 4, "2a0", "33", 1, 1, 7, 11, 0x2A0, 33, 1, 1}},
-        {"DMA as 0 bytes", Stored("DMAChannel", Value{REG_BINARY, ""}),
-         {3, 1, "2a0", "33", 1, 1, 0, 5, 0x2A0, 33, 1, 1}},
+        {"DMA, 0 bytes", Stored("DMAChannel", Value{REG_BINARY, ""}), {3, 1, "2a0", "33", 1, 1, 0, 5, 0x2A0, 33, 1, 1}},
     };
     for (const auto& row : rows) {
         ASSERT_TRUE(ResetMachine()) << row.what;  // and the settings as a fresh process has them
@@ -91,9 +84,7 @@ TEST(ConfigStore, StoredSettingsBecomeTheDialogsSelections)
 TEST(ConfigStore, RegistrationWritesFourByteParametersTheServiceKeyAndDisablesSiblings)
 {
     const auto start = [](Value value) { return Key(Values{{"Start", value}}); };
-    const Key none;
-    const Key noStart = Values{{"Type", Dword(1)}};
-    const Key disabled = start(Dword(4));
+    const Key none, noStart = Values{{"Type", Dword(1)}}, disabled = start(Dword(4));
     const struct { Key before[5]; Key after[5]; } siblings[] = {
         {{start(Dword(0)), start(Dword(1)), start(Dword(2)), start(Dword(3)), disabled},
          {disabled, disabled, disabled, disabled, disabled}},

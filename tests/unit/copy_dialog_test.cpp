@@ -1,7 +1,6 @@
-// The copy progress dialog, run modally. Its modal loop shows every message to a filter of the test first: at a
-// chosen timer tick (the first copies the setup program, the second the driver, the third ends the dialog) the
-// filter reads what the dialog shows, acts as the user or another program would and drops the tick, so the action
-// comes first.
+// The copy progress dialog, run modally. Its modal loop shows every message to a filter of the test first: at a chosen
+// timer tick (the first copies the setup program, the second the driver, the third ends the dialog) the filter reads
+// what the dialog shows, acts as the user or another program would and drops the tick, so the action comes first.
 #include <gtest/gtest.h>
 
 #include "config/install_file.h"
@@ -17,8 +16,7 @@ using namespace harness;
 // The dialog's own request to copy the file of step wParam (0 the setup program, 1 the driver), posted at each tick.
 constexpr UINT kStepRequest = WM_USER + 1;
 
-// What the user or another program does at the tick acted at.
-struct Action { const char* name; void (*act)(HWND dialog); };
+struct Action { const char* name; void (*act)(HWND dialog); };  // what the user or another program does at the tick
 const Action kNothing = {"nothing", [](HWND) {}};
 const Action kClickCancel = {"a click on Cancel", [](HWND dialog) { Click(dialog, IDB_CANCEL); }};
 const Action kEscape = {"Escape", [](HWND dialog) { PressKey(dialog, VK_ESCAPE); }};
@@ -49,8 +47,7 @@ LRESULT CALLBACK ActAtTick(int code, WPARAM wParam, LPARAM lParam)
     RECT client;
     GetClientRect(dialog, &client);
     MapWindowPoints(dialog, nullptr, reinterpret_cast<POINT*>(&client), 2);
-    const int left = client.left + 30;
-    const int right = client.right - 30;
+    const int left = client.left + 30, right = client.right - 30;
     const int middle = client.top + (client.bottom - client.top) / 2;
     acting.shown.width = right - left;
     acting.shown.nameLine = ScreenPixels({left, client.top + 10, right, client.top + 30});
@@ -88,10 +85,10 @@ std::vector<DWORD> DrawnBar(int width, int filled)
     });
 }
 
-// One file per tick until the user ends the copy. At the tick acted at, the dialog shows the step before it: the
-// copy prefix and the file's name, the target prefix and its directory, the bar filled by halves, the percent. A name
-// or a directory that does not fit the scratch text of 220 characters leaves its line's prefix alone. A step request
-// that does not match the dialog's step ends the copy as failed; a close ends it as cancelled.
+// One file per tick until the user ends the copy. At the tick acted at, the dialog shows the step before it: the copy
+// prefix and the file's name, the target prefix and its directory, the bar filled by halves, the percent. A name or a
+// directory that does not fit the scratch text of 220 characters leaves its line's prefix alone. A step request that
+// does not match the dialog's step ends the copy as failed; a close ends it as cancelled.
 TEST(CopyDialog, CopiesOneFilePerTickAndShowsTheFileItsTargetDirectoryAndTheProgressUntilTheUserEndsIt)
 {
     const InstallFile setupProgram("setupb.exe", nullptr);

@@ -36,12 +36,10 @@ TEST(Preflight, TheRunModeAndTheFactsFoundDecide)
         for (const auto& row : facts) {
             int ask = 7;
             const Outcome outcome = PreflightTableOutcome(RunModeFromTail(tail), row.copies, row.source, row.target, &ask);
-            Decision decided = static_cast<Decision>(outcome);
-            if (ask != 0) decided = Decision::Ask;
+            const Decision decided = ask != 0 ? Decision::Ask : static_cast<Decision>(outcome);
             const Decision due[] = {row.byHand, row.with1, row.with2};  // by Mode
             EXPECT_EQ(decided, due[int(mode)]) << "tail \"" << tail << "\", copies " << row.copies
-                                               << ", driver beside the program " << row.source
-                                               << ", driver installed " << row.target;
+                << ", driver beside the program " << row.source << ", driver installed " << row.target;
         }
     }
 }
@@ -50,10 +48,9 @@ TEST(Preflight, TheRunModeAndTheFactsFoundDecide)
 TEST(CommandLine, TheTailFollowsTheNameAndItsBlanks)
 {
     const std::pair<const char*, const char*> rows[] = {
-        {"\"A:\\setupb.exe\" 1", "1"},         {"\"A:\\setupb.exe\"2", "2"},
-        {"A:\\setupb.exe 1", "1"},             {"A:\\setupb.exe \t  \t2 x", "2 x"},
-        {"\"C:\\Ger\xE4te\\setupb.exe\" 1", "1"}, {"C:\\Ger\xE4te\\setupb.exe\t1", "1"},
-        {"C:\\acc\\Ger\xE4te\\setupb.exe", ""}, {"", ""},
+        {"\"A:\\setupb.exe\" 1", "1"}, {"\"A:\\setupb.exe\"2", "2"}, {"A:\\setupb.exe 1", "1"},
+        {"\"C:\\Ger\xE4te\\setupb.exe\" 1", "1"}, {"C:\\Ger\xE4te\\setupb.exe\t1", "1"}, {"", ""},
+        {"A:\\setupb.exe \t  \t2 x", "2 x"}, {"C:\\acc\\Ger\xE4te\\setupb.exe", ""},
         {"\"A:\\setupb.exe 1", ""},  // a lone opening quote: all of it is the name
     };
     for (const auto& [line, tail] : rows) EXPECT_STREQ(CommandTailOf(line), tail) << "command line " << line;
