@@ -4,7 +4,6 @@
 
 #include <algorithm>
 
-#include "console_run.h"
 #include "harness.h"
 #include "resource.h"
 
@@ -150,11 +149,7 @@ bool LayOutInstallation(bool withService)
     if (!laidOut || !withService) {
         return laidOut;
     }
-    Service manager;
-    return CloseServiceHandle(CreateServiceA(manager.manager, "VlnCD", "VlnCD", SERVICE_ALL_ACCESS,
-                                             SERVICE_KERNEL_DRIVER, SERVICE_BOOT_START, SERVICE_ERROR_NORMAL,
-                                             "System32\\Drivers\\VLNCDRVR.SYS", "SCSI CDROM Class", nullptr, nullptr,
-                                             nullptr, nullptr));
+    return CreateDriverService();
 }
 
 bool InstallBySetup()

@@ -201,10 +201,7 @@ bool LayOutEarlierInstallation(const std::string (&siblings)[3])
     laidOut = laidOut && CopyFileA(kBuiltSetup.c_str(), kInstalledSetup.c_str(), FALSE);
     laidOut = laidOut && StoreValues(kServiceKey, service) && StoreValues(kParametersKey, parameters);
     for (const std::string& sibling : siblings) laidOut = laidOut && StoreValues(sibling, {{"Start", Dword(1)}});
-    const SC_HANDLE created = CreateServiceA(Service().manager, "VlnCD", "VlnCD", SERVICE_ALL_ACCESS,
-        SERVICE_KERNEL_DRIVER, SERVICE_BOOT_START, SERVICE_ERROR_NORMAL, "System32\\Drivers\\VLNCDRVR.SYS",
-        "SCSI CDROM Class", nullptr, nullptr, nullptr, nullptr);
-    return CloseServiceHandle(created) && laidOut;
+    return CreateDriverService() && laidOut;
 }
 
 // Setup over an earlier installation writes the service key, Parameters and each sibling in turn, in every

@@ -1,5 +1,3 @@
-#include "console_run.h"
-
 #include <sstream>
 
 #include "harness.h"

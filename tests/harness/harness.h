@@ -99,6 +99,12 @@ inline void PrintTo(const ServiceConfig& c, std::ostream* out)
          << c.image << "\", group \"" << c.group << "\"}";
 }
 std::optional<ServiceConfig> QueryService();  // the VlnCD service as the service manager has it
+inline bool CreateDriverService()  // the VlnCD service as setupb.exe creates it
+{
+    return CloseServiceHandle(CreateServiceA(Service().manager, "VlnCD", "VlnCD", SERVICE_ALL_ACCESS,
+        SERVICE_KERNEL_DRIVER, SERVICE_BOOT_START, SERVICE_ERROR_NORMAL, "System32\\Drivers\\VLNCDRVR.SYS",
+        "SCSI CDROM Class", nullptr, nullptr, nullptr, nullptr));
+}
 // Nothing of an installation left: no service, no service or sibling keys, no installed files.
 bool ResetMachine();
 
@@ -239,6 +245,10 @@ inline void PrintTo(const RunEnd& end, std::ostream* out)
 // The boxes shown until the run ends; or, given the settings dialog, those open once it has handled what was posted.
 RunEnd MessagesShown(Process& setup, HWND settings = nullptr);
 inline RunEnd FollowToEnd(Process& setup) { return MessagesShown(setup); }
+
+// A console program run to its end as a script runs it: its output's and errors' lines and its full exit code.
+struct ConsoleRun { DWORD exitCode; std::vector<std::string> output, errors; };  // errors empty: all in output
+ConsoleRun RunConsole(const std::string& program, const std::string& arguments, bool oneFile = false);
 
 }  // namespace harness
 

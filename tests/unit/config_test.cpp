@@ -16,11 +16,13 @@ struct Read {
     DWORD DMAChannel, IRQChannel, IOPortAddress, BufferSize, AudioMode, DoorLock;
     bool operator==(const Read&) const = default;
 };
-void PrintTo(const Read& r, std::ostream* out)
+void PrintTo(const Read& r, std::ostream* out)  // each field by its name, so that a failure says which one differs
 {
-    *out << "{selections " << r.dmaIndex << ' ' << r.irqIndex << " \"" << r.portText << "\" \"" << r.bufferText << "\" "
-         << r.audioButton << ' ' << r.lockButton << std::hex << ", settings 0x" << r.DMAChannel << " 0x" << r.IRQChannel
-         << " 0x" << r.IOPortAddress << " 0x" << r.BufferSize << " 0x" << r.AudioMode << " 0x" << r.DoorLock << "}";
+    *out << "{dmaIndex " << r.dmaIndex << ", irqIndex " << r.irqIndex << ", portText \"" << r.portText
+         << "\", bufferText \"" << r.bufferText << "\", audioButton " << r.audioButton << ", lockButton "
+         << r.lockButton << std::hex << ", DMAChannel 0x" << r.DMAChannel << ", IRQChannel 0x" << r.IRQChannel
+         << ", IOPortAddress 0x" << r.IOPortAddress << ", BufferSize 0x" << r.BufferSize << ", AudioMode 0x"
+         << r.AudioMode << ", DoorLock 0x" << r.DoorLock << "}";
 }
 
 Read ReadSettings()

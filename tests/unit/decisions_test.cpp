@@ -35,7 +35,8 @@ TEST(Preflight, TheRunModeAndTheFactsFoundDecide)
     for (const auto& [tail, mode] : tails) {
         for (const auto& row : facts) {
             int ask = 7;
-            const Outcome outcome = PreflightTableOutcome(RunModeFromTail(tail), row.copies, row.source, row.target, &ask);
+            const Outcome outcome =
+                PreflightTableOutcome(RunModeFromTail(tail), row.copies, row.source, row.target, &ask);
             const Decision decided = ask != 0 ? Decision::Ask : static_cast<Decision>(outcome);
             const Decision due[] = {row.byHand, row.with1, row.with2};  // by Mode
             EXPECT_EQ(decided, due[int(mode)]) << "tail \"" << tail << "\", copies " << row.copies
