@@ -125,12 +125,9 @@ bool Has(const std::vector<std::string>& lines, const std::string& line)
 
 // What the commands may change, read without the tool's code.
 struct Machine {
-    Key serviceKey;
-    Key parameters;
-    Key sibling;
+    Key serviceKey, parameters, sibling;  // the sibling: vlnpx11
     bool serviceKnown;
-    std::string setupProgram;
-    std::string driver;
+    std::string setupProgram, driver;  // the installed files' bytes
     bool operator==(const Machine&) const = default;
 };
 
@@ -146,10 +143,7 @@ bool LayOutInstallation(bool withService)
 {
     const bool laidOut = WriteBytes(kInstalledSetup, "setup before") && WriteBytes(kInstalledDriver, "driver before") &&
                          StoreValues(kServiceKey, ServiceValues()) && StoreValues(kParametersKey, kEarlier);
-    if (!laidOut || !withService) {
-        return laidOut;
-    }
-    return CreateDriverService();
+    return laidOut && (!withService || CreateDriverService());
 }
 
 bool InstallBySetup()
