@@ -53,11 +53,7 @@ int ReadPort(const char* word, DWORD* value)
     if (strlen(word) > static_cast<size_t>(PortTextLimit) || !CopyTextTo(text, ParameterTextCapacity, word)) {
         return 0;
     }
-    for (int index = 0; text[index] != '\0'; ++index) {
-        if (text[index] >= 'a' && text[index] <= 'z') {
-            text[index] = static_cast<char>(text[index] - ('a' - 'A'));
-        }
-    }
+    _strupr(text);  // ASCII only: the program never sets a locale
     if (!PortTextAccepted(text)) {
         return 0;
     }

@@ -1,5 +1,7 @@
 // install and set: what Setup does from the diskette and from the system
 // directory, with the settings from the command line instead of the dialog.
+#include <string.h>
+
 #include <iterator>
 
 #include "admin/arguments.h"
@@ -30,12 +32,7 @@ void ReadShownSettings(DriverParameters* shown)
     if (irqIndex >= 0 && static_cast<size_t>(irqIndex) < std::size(irqChoiceList)) {
         shown->IRQChannel = irqChoiceList[irqIndex].value;
     }
-    // The port field shows its text upper-cased, and Setup reads it so.
-    for (int index = 0; portText[index] != '\0'; ++index) {
-        if (portText[index] >= 'a' && portText[index] <= 'z') {
-            portText[index] = static_cast<char>(portText[index] - ('a' - 'A'));
-        }
-    }
+    _strupr(portText);  // the port field shows its text upper-cased, and Setup reads it so
     shown->IOPortAddress = PortTextValue(portText);
     DWORD bufferSize = 0;
     BufferTextAccepted(bufferText, &bufferSize);  // always in range: read as the dialog shows it

@@ -6,6 +6,7 @@
 #include "admin/console_output.h"
 #include "admin/pending_deletion.h"
 #include "admin/service_state.h"
+#include "admin/stored_number.h"
 #include "config/driver_parameters.h"
 #include "config/install_file.h"
 #include "config/registration.h"
@@ -105,11 +106,9 @@ LONG DeleteKeyTree(HKEY parent, const char* name, int depth)
 // The service key with Parameters, where the service manager left it.
 LONG DeleteServiceKey()
 {
-    HKEY key = nullptr;
-    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, driverServiceKeyPath, 0, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS) {
+    if (!KeyPresent(driverServiceKeyPath)) {
         return ERROR_SUCCESS;  // removed with the service, or never there
     }
-    RegCloseKey(key);
     const LONG status = DeleteKeyTree(HKEY_LOCAL_MACHINE, driverServiceKeyPath, 0);
     if (status == ERROR_SUCCESS) {
         OutputLine("Deleted the service key HKEY_LOCAL_MACHINE\\").Add(driverServiceKeyPath).ToOutput();
@@ -145,33 +144,13 @@ LONG DeleteProductFile(const char* path, int* atRestart)
 void ShowDisabledSiblings()
 {
     for (int sibling = 0; sibling < SiblingServiceCount; ++sibling) {
-        HKEY key = nullptr;
-        if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, siblingServiceKeys[sibling], 0, KEY_QUERY_VALUE, &key) !=
-            ERROR_SUCCESS) {
-            continue;
-        }
-        DWORD type = 0;
         DWORD start = 0;
-        DWORD length = sizeof start;
-        const LONG status =
-            RegQueryValueExA(key, "Start", nullptr, &type, reinterpret_cast<BYTE*>(&start), &length);
-        RegCloseKey(key);
-        if (status == ERROR_SUCCESS && type == REG_DWORD && length == sizeof start && start == ServiceDisabled) {
+        if (ReadStoredNumber(siblingServiceKeys[sibling], "Start", &start) == NumberRead && start == ServiceDisabled) {
             const char* name = strrchr(siblingServiceKeys[sibling], '\\') + 1;
             OutputLine("Left disabled: ").Add(name).Add(" (Start=4); start it again with sc config ").Add(name)
                 .Add(" start= <its start type>").ToOutput();
         }
     }
-}
-
-int ServiceKeyPresent()
-{
-    HKEY key = nullptr;
-    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, driverServiceKeyPath, 0, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS) {
-        return 0;
-    }
-    RegCloseKey(key);
-    return 1;
 }
 
 }  // namespace
@@ -180,7 +159,7 @@ int RemoveCommand()
 {
     const InstallFile setupProgram(setupProgramFileName, nullptr);
     const InstallFile driver(driverFileName, driverSubdirectory);
-    if (!setupProgram.TargetExists() && !driver.TargetExists() && !ServiceKeyPresent() &&
+    if (!setupProgram.TargetExists() && !driver.TargetExists() && !KeyPresent(driverServiceKeyPath) &&
         !QueryDriverService().known) {
         OutputLine("Nothing to remove: no product file, no service key, no service ").Add(driverServiceName)
             .ToOutput();
@@ -202,7 +181,7 @@ int RemoveCommand()
     // no program holds it open: a key still there means the service waits for
     // that handle to close, at the latest for the next restart.
     int atRestart = 0;
-    if (serviceFound && ServiceKeyPresent()) {
+    if (serviceFound && KeyPresent(driverServiceKeyPath)) {
         atRestart = 1;
         OutputLine("Service ").Add(driverServiceName).Add(": marked for deletion; it goes at the next restart")
             .ToOutput();

@@ -6,6 +6,7 @@
 #include "admin/console_output.h"
 #include "admin/pending_deletion.h"
 #include "admin/service_state.h"
+#include "admin/stored_number.h"
 #include "config/driver_parameters.h"
 #include "config/install_file.h"
 #include "config/registration.h"
@@ -101,25 +102,22 @@ int ShowServiceKey()
 // hexadecimal, as the settings dialog shows it. 1 when the key is there.
 int ShowParameters()
 {
-    HKEY key = nullptr;
     char path[PathCapacity];
     path[0] = '\0';
     AppendTextTo(path, PathCapacity, driverServiceKeyPath);
     AppendTextTo(path, PathCapacity, "\\");
     AppendTextTo(path, PathCapacity, parametersKeyName);
-    const int present = RegOpenKeyExA(HKEY_LOCAL_MACHINE, path, 0, KEY_QUERY_VALUE, &key) == ERROR_SUCCESS;
+    const int present = KeyPresent(path);
     OutputLine(parametersKeyName).Add(present ? ":" : ": not present").ToOutput();
     for (int row = 0; present && row < ParameterValueCount; ++row) {
         const char* name = ParameterValueName(row);
-        DWORD type = 0;
         DWORD value = 0;
-        DWORD length = sizeof value;
-        const LONG status = RegQueryValueExA(key, name, nullptr, &type, reinterpret_cast<BYTE*>(&value), &length);
+        const StoredNumber stored = ReadStoredNumber(path, name, &value);
         OutputLine line(name);
         line.Add("=");
-        if (status == ERROR_FILE_NOT_FOUND) {
+        if (stored == NumberNotStored) {
             line.Add("not stored");
-        } else if (status != ERROR_SUCCESS || type != REG_DWORD || length != sizeof value) {
+        } else if (stored != NumberRead) {
             line.Add("not a 4-byte number");
         } else if (strcmp(name, "IOPortAddress") == 0) {
             line.AddHex(value);
@@ -127,9 +125,6 @@ int ShowParameters()
             line.AddNumber(value);
         }
         line.ToOutput();
-    }
-    if (present) {
-        RegCloseKey(key);
     }
     return present;
 }
@@ -139,19 +134,13 @@ void ShowSibling(const char* keyPath)
 {
     const char* lastBackslash = strrchr(keyPath, '\\');
     OutputLine line(lastBackslash != nullptr ? lastBackslash + 1 : keyPath);
-    HKEY key = nullptr;
-    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, keyPath, 0, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS) {
-        line.Add(": not installed").ToOutput();
-        return;
-    }
-    DWORD type = 0;
     DWORD start = 0;
-    DWORD length = sizeof start;
-    const LONG status = RegQueryValueExA(key, "Start", nullptr, &type, reinterpret_cast<BYTE*>(&start), &length);
-    RegCloseKey(key);
-    if (status == ERROR_FILE_NOT_FOUND) {
+    const StoredNumber stored = ReadStoredNumber(keyPath, "Start", &start);
+    if (stored == NoSuchKey) {
+        line.Add(": not installed");
+    } else if (stored == NumberNotStored) {
         line.Add(": Start not stored");
-    } else if (status != ERROR_SUCCESS || type != REG_DWORD || length != sizeof start) {
+    } else if (stored == NotANumber) {
         line.Add(": Start not a 4-byte number");
     } else {
         line.Add(": Start=").AddNumber(start);
